@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds and tests with. Idempotent: apt-get runs only
+# when a package is missing, so `make test` stays fast on a machine that already has them.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ make pkg-config
+    qt6-base-dev qt6-serialport-dev libqt6serialport6
+    libgtest-dev googletest
+    xvfb xauth x11-utils imagemagick
+    fonts-wqy-zenhei
+    clang clang-format libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+    exit 0
+fi
+
+echo "installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

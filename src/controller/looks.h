@@ -1,0 +1,34 @@
+#pragma once
+// The four looks a channel can show, and the captions of the open/close button. The colour
+// values are exact: the indicator colour is the tool's only record of what the board last
+// reported, and channel clicks compare against these values.
+
+#include <string_view>
+
+#include "ui/window_surface.h"
+
+namespace quellbox::controller {
+
+struct Look {
+    ui::Colour colour;
+    std::string_view caption;
+};
+
+inline constexpr ui::Colour colour_energized = 0x00FF00;      // RGB(0, 255, 0)
+inline constexpr ui::Colour colour_released = 0x0000FF;       // RGB(255, 0, 0)
+inline constexpr ui::Colour colour_not_known = 0x00FFFF;      // RGB(255, 255, 0)
+inline constexpr ui::Colour colour_port_closed = 0x80000011;  // system colour: grey text
+
+inline constexpr std::string_view caption_energized = "  吸合";  // two leading spaces
+inline constexpr std::string_view caption_released = "  断开";   // two leading spaces
+inline constexpr std::string_view caption_not_known = "状态未知";
+
+inline constexpr Look energized_look{colour_energized, caption_energized};
+inline constexpr Look released_look{colour_released, caption_released};
+inline constexpr Look not_known_look{colour_not_known, caption_not_known};
+inline constexpr Look port_closed_look{colour_port_closed, caption_not_known};
+
+inline constexpr std::string_view caption_open_port = "打开串口";
+inline constexpr std::string_view caption_close_port = "关闭串口";
+
+}  // namespace quellbox::controller

@@ -1,0 +1,186 @@
+#include "controller/main_form_logic.h"
+
+#include "link/frames.h"
+#include "link/numeric_text.h"
+
+#include <optional>
+
+namespace quellbox::controller {
+
+namespace {
+// Both spin bars run from 0 to 255; text outside that cannot be taken over by a bar.
+std::optional<std::int16_t> spin_value_of(const std::string& text) {
+    const auto value = link::text_to_int16(text);
+    if (!value || *value < 0 || *value > 255) return std::nullopt;
+    return value;
+}
+}  // namespace
+
+MainFormLogic::MainFormLogic(link::SerialPort& comm, ui::WindowSurface& window)
+    : MSComm1(comm), surface(window), Module1(comm, window) {
+    MSComm1.set_on_comm([this] { MSComm1_OnComm(); });
+    MSComm1.set_on_lost([this](const std::string& device, const std::string& reason) {
+        MSComm1_Lost(device, reason);
+    });
+}
+
+// ---- command slot and poll cycle ----
+
+void MainFormLogic::Timer1_Timer() {
+    if (link_countdown < 1) {
+        give_all(not_known_look);  // the board has been silent for six ticks
+    } else {
+        --link_countdown;
+    }
+    send_pending_or_poll();
+}
+
+void MainFormLogic::send_pending_or_poll() {
+    if (has_pending != 0) {
+        // Cleared before the hand-over: a command goes out at most once, even while closed.
+        has_pending = 0;
+        Module1.send_frame(pending_cmd[0], pending_cmd[1], pending_cmd[2]);
+    } else {
+        Module1.send_frame(link::cmd_status_query, 0x00, 0x00);
+    }
+}
+
+void MainFormLogic::queue_command(std::uint8_t command, std::uint8_t data1, std::uint8_t data2) {
+    pending_cmd[0] = command;
+    pending_cmd[1] = data1;
+    pending_cmd[2] = data2;
+    has_pending = 1;
+}
+
+// ---- status in ----
+
+void MainFormLogic::MSComm1_OnComm() {
+    if (MSComm1.comm_event() != link::comm_event_receive) return;
+    if (!link::read_status_frame(MSComm1, rx_bytes)) return;  // dropped in silence
+    show_status();
+    link_countdown = link_countdown_reload;
+}
+
+void MainFormLogic::show_status() {
+    const auto high = static_cast<std::uint8_t>(rx_bytes[link::pos_data1]);  // channels 9..16
+    const auto low = static_cast<std::uint8_t>(rx_bytes[link::pos_data2]);   // channels 1..8
+    for (std::int16_t count = 0; count < 8; ++count) {
+        give_look(count + 9, link::get_bit(high, count) == 1 ? energized_look : released_look);
+        give_look(count + 1, link::get_bit(low, count) == 1 ? energized_look : released_look);
+    }
+}
+
+void MainFormLogic::give_look(int channel, const Look& look) {
+    surface.set_indicator_colour(channel, look.colour);
+    surface.set_caption(channel, look.caption);
+}
+
+void MainFormLogic::give_all(const Look& look) {
+    for (int n = 1; n <= ui::channel_count; ++n) give_look(n, look);
+}
+
+// ---- port open and close ----
+
+void MainFormLogic::open_comm_Click() {
+    if (MSComm1.is_open()) {
+        MSComm1.close();
+        set_port_closed_state();
+        return;
+    }
+
+    const std::string text = surface.port_text();
+    const auto number = link::text_to_int16(text);
+    if (!number) {
+        surface.notify_open_failed("port \"" + text + "\"", "the port number is not a number");
+        return;
+    }
+    MSComm1.set_comm_port(*number);
+    const link::OpenResult result = MSComm1.open();
+    if (!result.ok()) {
+        // The window keeps the looks and settings it had before the click.
+        const std::string device =
+            result.device.empty() ? "port " + link::int16_to_text(*number) : result.device;
+        std::string reason = link::describe(result.error);
+        if (!result.detail.empty()) reason += " (" + result.detail + ")";
+        surface.notify_open_failed(device, reason);
+        return;
+    }
+    MSComm1.set_rthreshold(receive_threshold);
+    set_port_opened_state();
+}
+
+void MainFormLogic::MSComm1_Lost(const std::string& device, const std::string& reason) {
+    // The port has closed itself; show the operator a window that can be reopened.
+    set_port_closed_state();
+    surface.notify_port_lost(device, reason);
+}
+
+void MainFormLogic::set_port_opened_state() {
+    give_all(not_known_look);
+    surface.set_openall_enabled(true);
+    surface.set_closeall_enabled(true);
+    surface.set_timer_enabled(true);
+    surface.set_port_field_enabled(false);
+    surface.set_open_comm_caption(caption_close_port);
+}
+
+void MainFormLogic::set_port_closed_state() {
+    give_all(port_closed_look);
+    surface.set_openall_enabled(false);
+    surface.set_closeall_enabled(false);
+    surface.set_timer_enabled(false);
+    surface.set_port_field_enabled(true);
+    surface.set_open_comm_caption(caption_open_port);
+}
+
+// ---- operator commands ----
+
+void MainFormLogic::Picture1_Click(std::int16_t index) {
+    if (index < 1 || index > ui::channel_count) return;
+    const ui::Colour colour = surface.indicator_colour(index);
+    const auto channel = static_cast<std::uint8_t>(index);
+    if (colour == colour_energized) {
+        queue_command(link::cmd_release_one, 0x00, channel);
+    } else if (colour == colour_released) {
+        queue_command(link::cmd_energize_one, 0x00, channel);
+    }
+    // Any other look: the tool does not know the relay's state, so a click asks for nothing.
+}
+
+void MainFormLogic::Label2_Click(std::int16_t index) {
+    Picture1_Click(index);
+}
+
+void MainFormLogic::openall_Click() {
+    queue_command(link::cmd_set_all, link::set_all_energize, link::set_all_energize);
+}
+
+void MainFormLogic::closeall_Click() {
+    queue_command(link::cmd_set_all, link::set_all_release, link::set_all_release);
+}
+
+// ---- the two numeric fields and their spin bars ----
+// Each side writes into the other; the exchange ends because writing a bar's current value
+// raises no change event.
+
+void MainFormLogic::add_Change() {
+    const auto value = spin_value_of(surface.add_text());
+    surface.set_add_text_refused(!value);
+    if (value) surface.set_vscroll1_value(*value);
+}
+
+void MainFormLogic::chuankou_num_Change() {
+    const auto value = spin_value_of(surface.port_text());
+    surface.set_port_text_refused(!value);
+    if (value) surface.set_vscroll2_value(*value);
+}
+
+void MainFormLogic::VScroll1_Change() {
+    surface.set_add_text(link::int16_to_text(surface.vscroll1_value()));
+}
+
+void MainFormLogic::VScroll2_Change() {
+    surface.set_port_text(link::int16_to_text(surface.vscroll2_value()));
+}
+
+}  // namespace quellbox::controller

@@ -1,0 +1,72 @@
+#pragma once
+// main_form's logic: the command slot and the poll cycle, opening and closing the port, the
+// channel display, the operator's commands and the two numeric fields. Every event of the
+// window and of the serial port lands in one of the handlers below, on the one GUI thread, one
+// at a time. No toolkit code here: the window and the port are reached through interfaces.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "controller/looks.h"
+#include "link/module1.h"
+#include "link/serial_port.h"
+#include "link/status_receiver.h"
+#include "ui/window_surface.h"
+
+namespace quellbox::controller {
+
+// Ticks that may pass after an accepted status frame before the display is declared stale.
+inline constexpr std::int32_t link_countdown_reload = 5;
+// The receive event comes once a whole status frame waits.
+inline constexpr std::int16_t receive_threshold = 8;
+
+class MainFormLogic {
+  public:
+    // Hooks itself onto the port's receive and loss events.
+    MainFormLogic(link::SerialPort& comm, ui::WindowSurface& surface);
+    MainFormLogic(const MainFormLogic&) = delete;
+    MainFormLogic& operator=(const MainFormLogic&) = delete;
+
+    // Event handlers, named after control and event.
+    void Timer1_Timer();
+    void MSComm1_OnComm();
+    void open_comm_Click();
+    void Picture1_Click(std::int16_t index);
+    void Label2_Click(std::int16_t index);
+    void openall_Click();
+    void closeall_Click();
+    void add_Change();
+    void chuankou_num_Change();
+    void VScroll1_Change();
+    void VScroll2_Change();
+    // The port closed itself because its device went away.
+    void MSComm1_Lost(const std::string& device, const std::string& reason);
+
+    // Read-only views of the state, for tests and diagnostics.
+    const std::array<std::uint8_t, 3>& pending_command() const { return pending_cmd; }
+    bool command_pending() const { return has_pending != 0; }
+    std::int32_t countdown() const { return link_countdown; }
+    const link::RxBytes& received_bytes() const { return rx_bytes; }
+    const link::Module1& module() const { return Module1; }
+
+  private:
+    void send_pending_or_poll();
+    void queue_command(std::uint8_t command, std::uint8_t data1, std::uint8_t data2);
+    void show_status();
+    void set_port_opened_state();
+    void set_port_closed_state();
+    void give_look(int channel, const Look& look);
+    void give_all(const Look& look);
+
+    link::SerialPort& MSComm1;
+    ui::WindowSurface& surface;
+    link::Module1 Module1;
+
+    std::array<std::uint8_t, 3> pending_cmd{};  // command code, data byte 1, data byte 2
+    std::uint8_t has_pending = 0;
+    std::int32_t link_countdown = 0;
+    link::RxBytes rx_bytes{};
+};
+
+}  // namespace quellbox::controller

@@ -1,0 +1,72 @@
+#pragma once
+// The serial port as the rest of the tool sees it: a numbered port that opens and closes,
+// writes whole byte arrays, hands received bytes out one at a time and raises a receive event
+// once a threshold of bytes waits. Qt's serial port implements it for real; tests use fakes.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace quellbox::link {
+
+// Event code reported while a receive event is delivered.
+inline constexpr std::int16_t comm_event_receive = 2;
+
+enum class OpenError {
+    none,
+    no_such_port,   // the number resolves to no device
+    missing,        // the device node is gone
+    busy,           // another program holds the device
+    no_permission,  // the user may not open it (dialout group)
+    other,
+};
+
+struct OpenResult {
+    OpenError error = OpenError::none;
+    std::string device;  // the device the port number resolved to, if any
+    std::string detail;  // the system's own words, for the notice
+
+    bool ok() const { return error == OpenError::none; }
+};
+
+// Words for the operator, naming the reason an open failed ("in use by another program", ...).
+std::string describe(OpenError error);
+
+class SerialPort {
+  public:
+    using Handler = std::function<void()>;
+    // Called after the port closed itself because the device went away.
+    using LostHandler = std::function<void(const std::string& device, const std::string& reason)>;
+
+    virtual ~SerialPort() = default;
+
+    // CommPort: selects the port for the next open.
+    virtual void set_comm_port(std::int16_t number) = 0;
+    virtual std::int16_t comm_port() const = 0;
+
+    // PortOpen = True. Reports the device and the reason instead of assuming success.
+    virtual OpenResult open() = 0;
+    // PortOpen = False. Closing a closed port does nothing.
+    virtual void close() = 0;
+    // PortOpen, read: true exactly while the port is open.
+    virtual bool is_open() const = 0;
+
+    // RThreshold: the receive event comes once at least this many bytes wait.
+    virtual void set_rthreshold(std::int16_t bytes) = 0;
+    // InBufferCount = 0: every received byte not yet read is discarded.
+    virtual void clear_input() = 0;
+    // Output: the bytes go to the line in order, unaltered. False when the write failed.
+    virtual bool output(std::span<const std::uint8_t> bytes) = 0;
+    // Input: one received byte, taken out of the buffer; nothing when none waits.
+    virtual std::optional<std::uint8_t> input() = 0;
+    // CommEvent: comm_event_receive while a receive event is being delivered.
+    virtual std::int16_t comm_event() const = 0;
+
+    // OnComm: delivered on the user-interface thread, never inside another handler.
+    virtual void set_on_comm(Handler handler) = 0;
+    virtual void set_on_lost(LostHandler handler) = 0;
+};
+
+}  // namespace quellbox::link
