@@ -1,0 +1,290 @@
+#include "link/qt_serial_port.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+#include <cerrno>
+
+#include "link/port_resolver.h"
+
+#ifndef Q_OS_WIN
+#include <poll.h>
+#include <unistd.h>
+#endif
+
+namespace quellbox::link {
+
+namespace {
+
+std::string display_name(const ResolvedPort& port) {
+    if (port.description.isEmpty()) return port.device.toStdString();
+    return QStringLiteral("%1 (%2)").arg(port.device, port.description).toStdString();
+}
+
+// errno of access(path, R_OK | W_OK), or 0 when the current user may read and write it.
+int access_errno(const QString& path) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return 0;
+#else
+    if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0) return 0;
+    return errno;
+#endif
+}
+
+// The poll() events pending on the port's handle right now, without waiting.
+short pending_events(qintptr handle) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(handle);
+    return 0;
+#else
+    if (handle < 0) return 0;
+    pollfd fd{static_cast<int>(handle), POLLIN | POLLOUT, 0};
+    if (::poll(&fd, 1, 0) < 0) return 0;
+    return fd.revents;
+#endif
+}
+
+}  // namespace
+
+OpenError classify_open_failure(QSerialPort::SerialPortError error, bool device_exists,
+                                int access_errno) {
+    if (!device_exists || error == QSerialPort::DeviceNotFoundError) return OpenError::missing;
+    if (error != QSerialPort::PermissionError) return OpenError::other;
+    switch (access_errno) {
+        case 0:
+            // We may use the device, so what stood in the way was another program: Qt's lock
+            // file of a live process, or a tty another program holds exclusively (EBUSY).
+            return OpenError::busy;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return OpenError::no_permission;
+        case ENOENT:
+            return OpenError::missing;
+        default:
+            return OpenError::other;
+    }
+}
+
+QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
+    connect(&serial_, &QSerialPort::readyRead, this, &QtSerialPort::deliver_receive);
+    connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialPort::on_error);
+}
+
+QtSerialPort::~QtSerialPort() {
+    // Nothing may reach the handlers while the object is half gone.
+    QObject::disconnect(&serial_, nullptr, this, nullptr);
+    close();
+}
+
+void QtSerialPort::set_comm_port(std::int16_t number) {
+    number_ = number;
+}
+
+std::int16_t QtSerialPort::comm_port() const {
+    return number_;
+}
+
+OpenResult QtSerialPort::open() {
+    if (serial_.isOpen()) return OpenResult{OpenError::none, device_, {}};
+
+    const std::optional<ResolvedPort> port = resolve_port(number_);
+    if (!port) return OpenResult{OpenError::no_such_port, {}, {}};
+
+    OpenResult result;
+    result.device = display_name(*port);
+
+    serial_.setPortName(port->device);
+    serial_.setBaudRate(QSerialPort::Baud9600);
+    serial_.setDataBits(QSerialPort::Data8);
+    serial_.setParity(QSerialPort::NoParity);
+    serial_.setStopBits(QSerialPort::OneStop);
+    serial_.setFlowControl(QSerialPort::NoFlowControl);
+
+    ++qt_depth_;
+    const bool opened = serial_.open(QIODevice::ReadWrite);
+    if (opened) {
+        // Qt 6.4 hands over bytes that waited in the driver before the open (a board that
+        // talked while nobody listened): they belong to nobody's question, so they go.
+        serial_.clear(QSerialPort::Input);
+        serial_.skip(serial_.bytesAvailable());
+    }
+    --qt_depth_;
+
+    if (!opened) {
+        result.error = classify_open_failure(serial_.error(), QFileInfo::exists(port->device),
+                                             access_errno(port->device));
+        result.detail = serial_.errorString().toStdString();
+        return result;
+    }
+    if (loss_pending_) {
+        // The device vanished while it was being opened: to the caller the open failed.
+        closing_ = true;
+        serial_.close();
+        closing_ = false;
+        loss_pending_ = false;
+        result.error = OpenError::missing;
+        result.detail = loss_reason_.toStdString();
+        return result;
+    }
+
+    ++session_;
+    device_ = result.device;
+    comm_event_ = 0;
+    return result;
+}
+
+void QtSerialPort::close() {
+    if (!serial_.isOpen()) return;
+    closing_ = true;
+    serial_.close();
+    closing_ = false;
+    loss_pending_ = false;
+}
+
+bool QtSerialPort::is_open() const {
+    return serial_.isOpen();
+}
+
+void QtSerialPort::set_rthreshold(std::int16_t bytes) {
+    threshold_ = bytes;
+    // Bytes may already wait; they deserve their event as if they had just arrived.
+    if (serial_.isOpen() && threshold_ > 0) queue_receive_check();
+}
+
+void QtSerialPort::clear_input() {
+    if (!serial_.isOpen()) return;
+    enter_qt();
+    // clear() drops the driver's queue (tcflush) and Qt's buffer; skipping what is still
+    // buffered afterwards makes sure nothing read before this call can come out of input().
+    serial_.clear(QSerialPort::Input);
+    serial_.skip(serial_.bytesAvailable());
+    leave_qt();
+}
+
+bool QtSerialPort::output(std::span<const std::uint8_t> bytes) {
+    if (!serial_.isOpen()) return false;
+    if (bytes.empty()) return true;
+    enter_qt();
+    const auto size = static_cast<qint64>(bytes.size());
+    const bool queued = serial_.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+    // Hand the bytes to the driver now instead of at the next turn of the event loop, so a
+    // write error shows here and the frame leaves before anything else happens.
+    if (queued) serial_.flush();
+    leave_qt();
+    return queued && serial_.isOpen();
+}
+
+std::optional<std::uint8_t> QtSerialPort::input() {
+    if (!serial_.isOpen()) return std::nullopt;
+    char byte = 0;
+    if (!serial_.getChar(&byte)) return std::nullopt;
+    return static_cast<std::uint8_t>(byte);
+}
+
+std::int16_t QtSerialPort::comm_event() const {
+    return comm_event_;
+}
+
+void QtSerialPort::set_on_comm(Handler handler) {
+    on_comm_ = std::move(handler);
+}
+
+void QtSerialPort::set_on_lost(LostHandler handler) {
+    on_lost_ = std::move(handler);
+}
+
+void QtSerialPort::leave_qt() {
+    if (--qt_depth_ == 0 && loss_pending_) finish_loss();
+}
+
+void QtSerialPort::on_error(QSerialPort::SerialPortError error) {
+    // NoError comes with every open; UnsupportedOperationError with the modem-line ioctls that
+    // a pseudo-terminal refuses. Neither says anything about the line.
+    if (error == QSerialPort::NoError || error == QSerialPort::UnsupportedOperationError) return;
+    if (closing_ || loss_pending_ || !serial_.isOpen()) return;
+
+    // When the far end hangs up, Qt 6.4 keeps reporting read errors from its socket notifier,
+    // millions of times a second, until the port is closed. A read error alone is not a
+    // disconnect, though: clear() on a live pty has been seen to raise spurious ones. The
+    // handle's poll() state tells the two apart.
+    const short events = pending_events(serial_.handle());
+    const bool hung_up = (events & POLLHUP) != 0;
+    const bool failed = (events & POLLERR) != 0;
+    const bool lost = error == QSerialPort::ResourceError ||
+                      ((error == QSerialPort::ReadError || error == QSerialPort::WriteError) &&
+                       (hung_up || failed));
+    if (!lost) return;
+
+    if (hung_up) {
+        loss_reason_ = QStringLiteral("the device hung up (disconnected or switched off)");
+    } else if (failed) {
+        loss_reason_ = QStringLiteral("the device reported an error");
+    } else {
+        loss_reason_ =
+            QStringLiteral("the device became unavailable: %1").arg(serial_.errorString());
+    }
+    loss_pending_ = true;
+    if (qt_depth_ == 0) finish_loss();
+}
+
+void QtSerialPort::finish_loss() {
+    loss_pending_ = false;
+    closing_ = true;
+    serial_.close();
+    closing_ = false;
+
+    // The report goes out from the event loop, never from inside a call the window made into
+    // this port (a write in its poll tick) nor from inside Qt's notifier. A successful open()
+    // before it is delivered makes it stale: the window would otherwise close a live port.
+    const std::uint64_t session = session_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, session, device = device_, reason = loss_reason_.toStdString()] {
+            if (session != session_ || serial_.isOpen()) return;
+            const LostHandler handler = on_lost_;  // the handler may replace itself
+            if (handler) handler(device, reason);
+        },
+        Qt::QueuedConnection);
+}
+
+void QtSerialPort::queue_receive_check() {
+    if (check_queued_) return;
+    check_queued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            check_queued_ = false;
+            deliver_receive();
+        },
+        Qt::QueuedConnection);
+}
+
+void QtSerialPort::deliver_receive() {
+    if (in_handler_) {
+        // Only a nested event loop inside the handler gets here; never nest the event.
+        check_after_handler_ = true;
+        return;
+    }
+    if (!serial_.isOpen() || threshold_ <= 0) return;
+    const qint64 before = serial_.bytesAvailable();
+    if (before < threshold_) return;
+
+    const std::uint64_t session = session_;
+    in_handler_ = true;
+    check_after_handler_ = false;
+    comm_event_ = comm_event_receive;
+    const Handler handler = on_comm_;  // the handler may replace itself
+    if (handler) handler();
+    comm_event_ = 0;
+    in_handler_ = false;
+
+    if (session != session_ || !serial_.isOpen() || threshold_ <= 0) return;
+    const qint64 after = serial_.bytesAvailable();
+    // Raise the event again for what still waits, from the event loop. Only when the handler
+    // took something (or more came meanwhile): a handler that reads nothing would otherwise
+    // be called back forever without a new byte arriving.
+    if (after >= threshold_ && (after < before || check_after_handler_)) queue_receive_check();
+}
+
+}  // namespace quellbox::link

@@ -1,0 +1,68 @@
+#pragma once
+// The serial port on QSerialPort, on the GUI thread: 9600 baud, 8 data bits, no parity,
+// 1 stop bit, no flow control (0x11 and 0x13 are data).
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <cstdint>
+
+#include "link/serial_port.h"
+
+namespace quellbox::link {
+
+// Sorts a failed QSerialPort::open into the operator's categories. Qt reports a busy device
+// (another program's lock file, or EBUSY from a tty held exclusively) and a device the user may
+// not open alike, as PermissionError; `access_errno` is errno of access(path, R_OK | W_OK), or
+// 0 when that check passed, and tells the two apart.
+OpenError classify_open_failure(QSerialPort::SerialPortError error, bool device_exists,
+                                int access_errno);
+
+class QtSerialPort final : public QObject, public SerialPort {
+    Q_OBJECT
+  public:
+    explicit QtSerialPort(QObject* parent = nullptr);
+    ~QtSerialPort() override;
+
+    void set_comm_port(std::int16_t number) override;
+    std::int16_t comm_port() const override;
+    OpenResult open() override;
+    void close() override;
+    bool is_open() const override;
+    void set_rthreshold(std::int16_t bytes) override;
+    void clear_input() override;
+    bool output(std::span<const std::uint8_t> bytes) override;
+    std::optional<std::uint8_t> input() override;
+    std::int16_t comm_event() const override;
+    void set_on_comm(Handler handler) override;
+    void set_on_lost(LostHandler handler) override;
+
+  private:
+    void on_error(QSerialPort::SerialPortError error);
+    void deliver_receive();
+    void queue_receive_check();
+    void finish_loss();
+    // Brackets every call into QSerialPort that can raise errorOccurred synchronously: a loss
+    // seen inside such a call is acted on only once Qt has returned from it.
+    void enter_qt() { ++qt_depth_; }
+    void leave_qt();
+
+    QSerialPort serial_;
+    std::int16_t number_ = 0;
+    std::int16_t threshold_ = 0;
+    std::int16_t comm_event_ = 0;
+    Handler on_comm_;
+    LostHandler on_lost_;
+
+    std::string device_;         // what the operator was told at open, for the loss report
+    std::uint64_t session_ = 0;  // counts successful opens; stale queued work checks it
+    int qt_depth_ = 0;
+    bool in_handler_ = false;           // the receive handler is running
+    bool check_after_handler_ = false;  // bytes arrived while it ran
+    bool check_queued_ = false;         // a receive check waits in the event queue
+    bool loss_pending_ = false;         // loss seen, port not yet closed
+    bool closing_ = false;              // errors raised by our own close() mean nothing
+    QString loss_reason_;
+};
+
+}  // namespace quellbox::link
