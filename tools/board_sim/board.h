@@ -1,0 +1,96 @@
+#pragma once
+// The virtual relay board's logic, free of any I/O: cutting command frames out of a byte
+// stream, acting on them like a 16-channel board, and spoiling replies on purpose for fault
+// tests. The pty program, and any soak or bench tool, drives these with real bytes and clocks.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <random>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "link/frames.h"
+
+namespace quellbox::board {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// What the scanner found in the byte stream, in stream order.
+struct ScanEvent {
+    enum class Kind {
+        frame,         // 8 bytes, header 0x55, right checksum
+        skipped,       // bytes before a header, thrown away
+        bad_checksum,  // 8 bytes from a header whose checksum is wrong: only the header goes
+    };
+    Kind kind;
+    Bytes bytes;
+};
+
+// Cuts command frames out of the incoming bytes. Bytes are kept until a header (0x55) starts
+// them; from a header, 8 bytes are taken as a frame when their checksum holds, otherwise only
+// the header byte is dropped and the search goes on from the next byte. So a lost or extra
+// byte costs at most the frames it touches, and a 0x55 inside a frame cannot pin the scanner.
+class FrameScanner {
+  public:
+    void feed(std::span<const std::uint8_t> bytes);
+    // The next event, or nothing while more bytes are needed to decide.
+    std::optional<ScanEvent> next();
+    std::size_t buffered() const { return buffer_.size(); }
+
+  private:
+    std::deque<std::uint8_t> buffer_;
+};
+
+// One 16-channel board. Bit (channel - 1) of the relay map is set while that relay is on.
+class Board {
+  public:
+    Board(std::uint8_t address, std::uint16_t relays) : address_(address), relays_(relays) {}
+
+    // Acts on a command frame the scanner accepted. Returns the status frame to send back, or
+    // nothing when the frame is addressed to another board. Unknown commands, channels outside
+    // 1 to 16 and set-all data other than FF FF / 00 00 change nothing but are still answered,
+    // so the tool sees the board alive.
+    std::optional<link::Frame> handle(const link::Frame& command);
+
+    std::uint8_t address() const { return address_; }
+    std::uint16_t relays() const { return relays_; }
+
+  private:
+    std::uint8_t address_;
+    std::uint16_t relays_;
+};
+
+// Probabilities (0 to 1) of each fault, drawn independently for every reply.
+struct FaultRates {
+    double corrupt = 0;     // one byte of the reply flipped
+    double drop = 0;        // one byte of the reply left out
+    double extra = 0;       // 1 to 8 random bytes appended
+    double bad_header = 0;  // header replaced, checksum made right for it
+    double silence = 0;     // the board goes quiet for a while instead of answering
+};
+
+class FaultInjector {
+  public:
+    FaultInjector(const FaultRates& rates, std::uint32_t seed) : rates_(rates), rng_(seed) {}
+
+    // Whether this reply starts a quiet period (the reply itself is not sent).
+    bool start_silence();
+    // The reply as it goes on the wire; the names of the faults applied are appended to
+    // `applied` ("bad-header", "corrupt", "drop", "extra"), in that order.
+    Bytes spoil(const link::Frame& reply, std::vector<std::string>& applied);
+
+  private:
+    bool roll(double rate);
+    std::size_t pick(std::size_t below);
+
+    FaultRates rates_;
+    std::mt19937 rng_;
+};
+
+// "55 01 10 00 00 00 00 66": lower-case hex pairs, as the simulator prints them.
+std::string hex(std::span<const std::uint8_t> bytes);
+
+}  // namespace quellbox::board

@@ -1,0 +1,477 @@
+// quellbox-board-sim: a 16-channel relay board on a pseudo-terminal, published as a port number
+// in the tool's runtime ports folder, with optional line faults. One poll() loop, no threads.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QString>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "board.h"
+#include "link/port_resolver.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using quellbox::board::Bytes;
+using quellbox::board::hex;
+using std::chrono::milliseconds;
+
+// One byte at 9600 baud, 8N1: start bit, 8 data bits, stop bit.
+constexpr std::chrono::microseconds byte_time{1042};
+// How long to leave the master alone after it reported a hang-up, instead of spinning on it.
+constexpr milliseconds hangup_backoff{50};
+
+constexpr const char* usage_text = R"(usage: quellbox-board-sim [options]
+
+A 16-channel relay board on a pseudo-terminal. The slave side is published as port N through
+the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or SIGTERM.
+
+  --port N              port number to publish (default 1)
+  --address A           board address 0-255 (default 1)
+  --initial HEX16       initial relay map, bit 0 = channel 1 (default 0000)
+  --reply-delay-ms MS   wait before answering (default 0)
+  --paced               write replies byte by byte at the 9600-baud byte time (1.04 ms)
+  --silent              never answer (commands are still applied)
+  --seed S              seed of the fault generator (default 1)
+  --corrupt-rate P      probability 0-1 that a reply has one byte flipped
+  --drop-rate P         probability that a reply loses one byte
+  --extra-rate P        probability that 1-8 random bytes follow a reply
+  --bad-header-rate P   probability that a reply gets a wrong header (checksum fitting it)
+  --silence-rate P      probability that a frame starts a quiet period instead of an answer
+  --silence-ms MS       length of a quiet period (default 500)
+  --hangup-after N      after answering N frames hang up the line (close the pty) ...
+  --reopen-ms MS        ... and after MS (default 500) publish a fresh pty; repeats
+  --help                this text
+
+Output, one line per event:
+  ready com<N> <slave>        the link exists; first line
+  rx <8 hex bytes>            a command frame with a right checksum
+  skip <hex bytes>            bytes before a header, thrown away
+  badsum <8 hex bytes>        a header whose frame has a wrong checksum; the header is dropped
+  ignore address <hh>         a frame for another board
+  state <hhhh>                the relay map after acting on a frame (bit 0 = channel 1)
+  fault <name>[ <ms>]         bad-header, corrupt, drop, extra, silence <ms>
+  muted                       a frame left unanswered (--silent or a quiet period)
+  tx <hex bytes>              a reply, once all of it is written
+  hangup                      the pty was closed
+  reopen <slave>              a fresh pty is published
+  exit                        stopped by a signal, link removed
+)";
+
+struct Options {
+    int port = 1;
+    std::uint8_t address = 1;
+    std::uint16_t initial = 0;
+    milliseconds reply_delay{0};
+    bool paced = false;
+    bool silent = false;
+    std::uint32_t seed = 1;
+    quellbox::board::FaultRates rates;
+    milliseconds silence{500};
+    long hangup_after = 0;  // 0: never
+    milliseconds reopen{500};
+};
+
+void say(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+}
+
+[[noreturn]] void fail(const std::string& message, int code = 1) {
+    std::fprintf(stderr, "quellbox-board-sim: %s\n", message.c_str());
+    std::exit(code);
+}
+
+template <typename T>
+T parse_int(std::string_view option, std::string_view text, T low, T high, int base = 10) {
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (ec != std::errc{} || end != text.data() + text.size() || value < low || value > high) {
+        fail(std::string(option) + ": not a number in range: " + std::string(text), 2);
+    }
+    return value;
+}
+
+double parse_rate(std::string_view option, const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= 0.0 && value <= 1.0)) {
+        fail(std::string(option) + ": expected a probability from 0 to 1: " + text, 2);
+    }
+    return value;
+}
+
+Options parse_options(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) fail(std::string(arg) + " needs a value", 2);
+            return argv[++i];
+        };
+        auto ms = [&] { return milliseconds(parse_int<long>(arg, value(), 0, 3'600'000)); };
+        if (arg == "--help") {
+            std::fputs(usage_text, stdout);
+            std::exit(0);
+        } else if (arg == "--port") {
+            o.port = parse_int<int>(arg, value(), 1, 32767);
+        } else if (arg == "--address") {
+            o.address = static_cast<std::uint8_t>(parse_int<int>(arg, value(), 0, 255));
+        } else if (arg == "--initial") {
+            std::string text = value();
+            if (text.starts_with("0x") || text.starts_with("0X")) text.erase(0, 2);
+            o.initial = static_cast<std::uint16_t>(parse_int<unsigned>(arg, text, 0, 0xFFFF, 16));
+        } else if (arg == "--reply-delay-ms") {
+            o.reply_delay = ms();
+        } else if (arg == "--paced") {
+            o.paced = true;
+        } else if (arg == "--silent") {
+            o.silent = true;
+        } else if (arg == "--seed") {
+            o.seed = parse_int<std::uint32_t>(arg, value(), 0, UINT32_MAX);
+        } else if (arg == "--corrupt-rate") {
+            o.rates.corrupt = parse_rate(arg, value());
+        } else if (arg == "--drop-rate") {
+            o.rates.drop = parse_rate(arg, value());
+        } else if (arg == "--extra-rate") {
+            o.rates.extra = parse_rate(arg, value());
+        } else if (arg == "--bad-header-rate") {
+            o.rates.bad_header = parse_rate(arg, value());
+        } else if (arg == "--silence-rate") {
+            o.rates.silence = parse_rate(arg, value());
+        } else if (arg == "--silence-ms") {
+            o.silence = ms();
+        } else if (arg == "--hangup-after") {
+            o.hangup_after = parse_int<long>(arg, value(), 1, 1'000'000'000);
+        } else if (arg == "--reopen-ms") {
+            o.reopen = ms();
+        } else {
+            std::fputs(usage_text, stderr);
+            fail("unknown option: " + std::string(arg), 2);
+        }
+    }
+    return o;
+}
+
+// ---- signals: the handler only writes to a pipe that the poll loop watches ----
+
+int signal_pipe[2] = {-1, -1};
+
+void on_signal(int signo) {
+    const int saved = errno;
+    const auto byte = static_cast<char>(signo);
+    [[maybe_unused]] const ssize_t n = ::write(signal_pipe[1], &byte, 1);
+    errno = saved;
+}
+
+void install_signals() {
+    if (::pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        fail("pipe: " + std::string(std::strerror(errno)));
+    struct sigaction sa {};
+    sa.sa_handler = on_signal;
+    sigemptyset(&sa.sa_mask);
+    for (const int signo : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signo, &sa, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);  // a reader of stdout going away must not kill us silently
+}
+
+// ---- the pseudo-terminal and its published link ----
+
+struct Pty {
+    int master = -1;
+    // Our own open slave descriptor: without it the master reads EIO and polls POLLHUP
+    // whenever the tool has not opened the port, or has closed it again.
+    int slave = -1;
+    std::string slave_path;
+
+    void open() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master < 0) fail("posix_openpt: " + std::string(std::strerror(errno)));
+        if (::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+            fail("grantpt/unlockpt: " + std::string(std::strerror(errno)));
+        }
+        const char* name = ::ptsname(master);
+        if (name == nullptr) fail("ptsname: " + std::string(std::strerror(errno)));
+        slave_path = name;
+        slave = ::open(slave_path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (slave < 0) fail("open " + slave_path + ": " + std::strerror(errno));
+        // Raw: no echo, no line editing, no CR/LF translation, XON/XOFF are plain bytes.
+        termios tio{};
+        ::tcgetattr(slave, &tio);
+        ::cfmakeraw(&tio);
+        ::cfsetspeed(&tio, B9600);
+        ::tcsetattr(slave, TCSANOW, &tio);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    }
+
+    void close() {
+        if (slave >= 0) ::close(slave);
+        if (master >= 0) ::close(master);
+        slave = master = -1;
+    }
+};
+
+void make_private_dirs(const std::string& path) {
+    // Only the parts created here get mode 0700; existing folders are left as they are.
+    for (std::size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos != path.size() && path[pos] != '/') continue;
+        const std::string part = path.substr(0, pos);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            fail("mkdir " + part + ": " + std::strerror(errno));
+        }
+    }
+}
+
+std::optional<std::string> read_link(const std::string& path) {
+    std::array<char, 4096> buf{};
+    const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size() - 1);
+    if (n < 0) return std::nullopt;
+    return std::string(buf.data(), static_cast<std::size_t>(n));
+}
+
+class Publication {
+  public:
+    explicit Publication(int port) {
+        const QString folder = quellbox::link::runtime_ports_folder();
+        if (folder.isEmpty()) fail("no runtime folder (is XDG_RUNTIME_DIR set?)");
+        folder_ = folder.toStdString();
+        link_ = folder_ + "/com" + std::to_string(port);
+    }
+
+    const std::string& link() const { return link_; }
+
+    // Points the link at `slave`. A link that still leads to a live device belongs to someone
+    // else (another simulator on the same port number) and is not taken over.
+    void publish(const std::string& slave) {
+        make_private_dirs(folder_);
+        if (const auto target = read_link(link_)) {
+            struct stat st {};
+            const bool live = ::stat(link_.c_str(), &st) == 0;
+            if (live && *target != previous_) {
+                fail(link_ + " already leads to " + *target + "; pick another --port");
+            }
+        }
+        const std::string temp = link_ + ".new." + std::to_string(::getpid());
+        ::unlink(temp.c_str());
+        if (::symlink(slave.c_str(), temp.c_str()) != 0 ||
+            ::rename(temp.c_str(), link_.c_str()) != 0) {
+            fail("cannot publish " + link_ + ": " + std::strerror(errno));
+        }
+        previous_ = slave;
+    }
+
+    // Removes the link if it is still ours.
+    void withdraw() {
+        if (const auto target = read_link(link_); target && *target == previous_) {
+            ::unlink(link_.c_str());
+        }
+    }
+
+  private:
+    std::string folder_;
+    std::string link_;
+    std::string previous_;
+};
+
+// ---- the board on the line ----
+
+struct Outgoing {
+    Clock::time_point due;
+    Bytes bytes;
+    std::size_t sent = 0;
+};
+
+class Simulator {
+  public:
+    explicit Simulator(const Options& o)
+        : options_(o),
+          board_(o.address, o.initial),
+          faults_(o.rates, o.seed),
+          publication_(o.port) {}
+
+    int run() {
+        pty_.open();
+        publication_.publish(pty_.slave_path);
+        say("ready com" + std::to_string(options_.port) + " " + pty_.slave_path);
+
+        while (true) {
+            const Clock::time_point now = Clock::now();
+            std::array<pollfd, 2> fds{};
+            fds[0] = {signal_pipe[0], POLLIN, 0};
+            nfds_t count = 1;
+            const bool watch_master = pty_.master >= 0 && now >= master_quiet_until_;
+            if (watch_master) {
+                fds[1] = {pty_.master, static_cast<short>(POLLIN | (write_blocked_ ? POLLOUT : 0)),
+                          0};
+                count = 2;
+            }
+            if (::poll(fds.data(), count, timeout_ms(now)) < 0 && errno != EINTR) {
+                fail("poll: " + std::string(std::strerror(errno)));
+            }
+            if ((fds[0].revents & POLLIN) != 0) break;
+            if (watch_master) {
+                if ((fds[1].revents & POLLOUT) != 0) write_blocked_ = false;
+                if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) read_master();
+            }
+            send_due();
+            maybe_hang_up();
+            maybe_reopen();
+        }
+        publication_.withdraw();
+        pty_.close();
+        say("exit");
+        return 0;
+    }
+
+  private:
+    int timeout_ms(Clock::time_point now) const {
+        std::optional<Clock::time_point> wake;
+        auto consider = [&](Clock::time_point t) {
+            if (!wake || t < *wake) wake = t;
+        };
+        if (!outgoing_.empty() && !write_blocked_) consider(outgoing_.front().due);
+        if (reopen_at_) consider(*reopen_at_);
+        if (now < master_quiet_until_) consider(master_quiet_until_);
+        if (!wake) return -1;
+        const auto left = std::chrono::ceil<milliseconds>(*wake - now).count();
+        return static_cast<int>(std::max<long long>(0, left));
+    }
+
+    void read_master() {
+        std::array<std::uint8_t, 512> buf{};
+        const ssize_t n = ::read(pty_.master, buf.data(), buf.size());
+        if (n > 0) {
+            scanner_.feed(std::span(buf.data(), static_cast<std::size_t>(n)));
+            while (auto event = scanner_.next()) on_scan(*event);
+            return;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+        // EIO or end of file: nobody holds the slave. Cannot happen while we keep our own
+        // slave descriptor, but if it does, wait instead of spinning on poll().
+        master_quiet_until_ = Clock::now() + hangup_backoff;
+    }
+
+    void on_scan(const quellbox::board::ScanEvent& event) {
+        using Kind = quellbox::board::ScanEvent::Kind;
+        switch (event.kind) {
+            case Kind::skipped:
+                say("skip " + hex(event.bytes));
+                return;
+            case Kind::bad_checksum:
+                say("badsum " + hex(event.bytes));
+                return;
+            case Kind::frame:
+                break;
+        }
+        say("rx " + hex(event.bytes));
+        quellbox::link::Frame frame{};
+        std::copy(event.bytes.begin(), event.bytes.end(), frame.begin());
+        const auto reply = board_.handle(frame);
+        if (!reply) {
+            say("ignore address " + hex(std::span(&frame[quellbox::link::pos_address], 1)));
+            return;
+        }
+        char state[8];
+        std::snprintf(state, sizeof state, "%04x", static_cast<unsigned>(board_.relays()));
+        say(std::string("state ") + state);
+        ++frames_handled_;
+
+        const Clock::time_point now = Clock::now();
+        if (options_.silent || now < quiet_until_) {
+            say("muted");
+            return;
+        }
+        if (faults_.start_silence()) {
+            quiet_until_ = now + options_.silence;
+            say("fault silence " + std::to_string(options_.silence.count()));
+            return;
+        }
+        std::vector<std::string> applied;
+        Bytes wire = faults_.spoil(*reply, applied);
+        for (const auto& name : applied) say("fault " + name);
+        outgoing_.push_back(Outgoing{now + options_.reply_delay, std::move(wire)});
+    }
+
+    void send_due() {
+        while (!outgoing_.empty() && !write_blocked_ && pty_.master >= 0) {
+            Outgoing& out = outgoing_.front();
+            const Clock::time_point now = Clock::now();
+            if (out.due > now) return;
+            const std::size_t left = out.bytes.size() - out.sent;
+            const std::size_t chunk = options_.paced ? 1 : left;
+            const ssize_t n = ::write(pty_.master, out.bytes.data() + out.sent, chunk);
+            if (n < 0) {
+                if (errno == EAGAIN || errno == EINTR) {
+                    write_blocked_ = errno == EAGAIN;
+                    return;
+                }
+                std::fprintf(stderr, "quellbox-board-sim: write: %s\n", std::strerror(errno));
+                outgoing_.clear();
+                return;
+            }
+            out.sent += static_cast<std::size_t>(n);
+            if (out.sent < out.bytes.size()) {
+                if (options_.paced) out.due = now + byte_time;
+                continue;
+            }
+            say("tx " + hex(out.bytes));
+            outgoing_.pop_front();
+        }
+    }
+
+    void maybe_hang_up() {
+        if (options_.hangup_after == 0 || pty_.master < 0) return;
+        if (frames_handled_ < options_.hangup_after || !outgoing_.empty()) return;
+        pty_.close();
+        scanner_ = quellbox::board::FrameScanner{};
+        write_blocked_ = false;
+        frames_handled_ = 0;
+        say("hangup");
+        reopen_at_ = Clock::now() + options_.reopen;
+    }
+
+    void maybe_reopen() {
+        if (!reopen_at_ || Clock::now() < *reopen_at_) return;
+        reopen_at_.reset();
+        pty_.open();
+        publication_.publish(pty_.slave_path);
+        say("reopen " + pty_.slave_path);
+    }
+
+    Options options_;
+    quellbox::board::Board board_;
+    quellbox::board::FrameScanner scanner_;
+    quellbox::board::FaultInjector faults_;
+    Publication publication_;
+    Pty pty_;
+    std::deque<Outgoing> outgoing_;
+    bool write_blocked_ = false;
+    long frames_handled_ = 0;
+    Clock::time_point quiet_until_{};
+    Clock::time_point master_quiet_until_{};
+    std::optional<Clock::time_point> reopen_at_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const Options options = parse_options(argc, argv);
+    install_signals();
+    return Simulator(options).run();
+}
