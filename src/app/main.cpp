@@ -1,0 +1,18 @@
+// Start-up: the window comes up in its design-time state, centred, and the event loop runs
+// until it is closed. No options, no settings.
+
+#include <QApplication>
+#include <memory>
+
+#include "link/qt_serial_port.h"
+#include "ui/main_form.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quellbox"));
+
+    quellbox::ui::MainForm main_form(std::make_unique<quellbox::link::QtSerialPort>());
+    main_form.centre_on_screen();
+    main_form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,336 @@
+#include "ui/main_form.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#include "controller/looks.h"
+#include "link/numeric_text.h"
+#include "link/port_resolver.h"
+#include "ui/app_icon.h"
+#include "ui/colours.h"
+#include "ui/fonts.h"
+#include "ui/form_layout.h"
+
+namespace quellbox::ui {
+namespace {
+
+constexpr std::array<const char*, channel_count + 1> channel_names = {
+    "",         "第一路",   "第二路",   "第三路",   "第四路",   "第五路",
+    "第六路",   "第七路",   "第八路",   "第九路",   "第十路",   "第十一路",
+    "第十二路", "第十三路", "第十四路", "第十五路", "第十六路",
+};
+
+QString qstring(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+link::SerialPort& choose_port(const std::unique_ptr<link::SerialPort>& owned,
+                              link::SerialPort* borrowed) {
+    if (borrowed != nullptr) return *borrowed;
+    if (!owned) throw std::invalid_argument("main_form needs a serial port");
+    return *owned;
+}
+
+bool is_channel(int n) {
+    return n >= 1 && n <= channel_count;
+}
+
+QLabel* make_label(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
+                   TextSize size) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setFont(song_font(size));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+// Field texts are black; text the spin bar could not take is shown red, kept as typed.
+void show_refused(QLineEdit* field, bool refused) {
+    QPalette palette = field->palette();
+    const QColor colour = refused ? QColor(Qt::red) : QColor(Qt::black);
+    palette.setColor(QPalette::Active, QPalette::Text, colour);
+    palette.setColor(QPalette::Inactive, QPalette::Text, colour);
+    field->setPalette(palette);
+}
+
+QLineEdit* make_field(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* field = new QLineEdit(QStringLiteral("1"), parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setGeometry(geometry);
+    field->setFont(song_font(TextSize::pt15));
+    // Any characters and no length limit: the numeric reading rule judges the text, not the box.
+    field->setMaxLength(std::numeric_limits<int>::max());
+    show_refused(field, false);
+    return field;
+}
+
+QPushButton* make_button(QWidget* parent, const char* name, const QString& text,
+                         const QRect& geometry) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setFont(song_font(TextSize::pt15_75));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+MainForm::MainForm(std::unique_ptr<link::SerialPort> comm, QWidget* parent)
+    : MainForm(std::move(comm), nullptr, parent) {}
+
+MainForm::MainForm(link::SerialPort& comm, QWidget* parent) : MainForm(nullptr, &comm, parent) {}
+
+MainForm::MainForm(std::unique_ptr<link::SerialPort> owned, link::SerialPort* borrowed,
+                   QWidget* parent)
+    : QWidget(parent),
+      owned_comm_(std::move(owned)),
+      MSComm1(choose_port(owned_comm_, borrowed)),
+      notice_(this) {
+    if (auto* object = dynamic_cast<QObject*>(&MSComm1)) {
+        object->setObjectName(QStringLiteral("MSComm1"));
+    }
+
+    build_window();
+    build_fields();
+    build_channels();
+    build_buttons();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(poll_interval_ms);
+    Timer1->setTimerType(Qt::PreciseTimer);
+
+    // Every control now holds its design-time value; only from here on do changes reach the
+    // logic, so building the window runs no handler.
+    logic_ = std::make_unique<controller::MainFormLogic>(MSComm1, *this);
+    wire_events();
+    set_focus_order();
+    refresh_port_tooltip();
+
+    Timer1->start();
+    chuankou_num->setFocus(Qt::OtherFocusReason);
+}
+
+MainForm::~MainForm() {
+    // The port may outlive the window (and a real one may still report during teardown): make
+    // sure it can no longer call into the logic that is about to go.
+    Timer1->stop();
+    MSComm1.set_on_comm({});
+    MSComm1.set_on_lost({});
+    // Child widgets are deleted after this body; none of their last signals may reach it.
+    logic_.reset();
+}
+
+void MainForm::build_window() {
+    setObjectName(QStringLiteral("main_form"));
+    setWindowTitle(qstring(window_caption));
+    setWindowIcon(app_icon());
+    // A fixed single border and no maximize box: the layout does not follow the window's size.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(layout::client_size);
+}
+
+void MainForm::build_fields() {
+    Label3 = make_label(this, QStringLiteral("Label3"), QStringLiteral("串口号"), layout::Label3,
+                        TextSize::pt15_75);
+    chuankou_num = make_field(this, "chuankou_num", layout::chuankou_num);
+    chuankou_num->installEventFilter(this);  // the tooltip is worked out when it is asked for
+    VScroll2 = new SpinBar(1, this);
+    VScroll2->setObjectName(QStringLiteral("VScroll2"));
+    VScroll2->setGeometry(layout::VScroll2);
+
+    Label5 = make_label(this, QStringLiteral("Label5"), QStringLiteral("模块地址"), layout::Label5,
+                        TextSize::pt15_75);
+    add = make_field(this, "add", layout::add);
+    VScroll1 = new SpinBar(1, this);
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    VScroll1->setGeometry(layout::VScroll1);
+
+    for (QLabel* label : {Label3, Label5}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        label->setPalette(palette);
+    }
+}
+
+void MainForm::build_channels() {
+    for (int n = 1; n <= channel_count; ++n) {
+        Picture1[n] = new IndicatorBox(n, controller::not_known_look.colour, this);
+        Picture1[n]->setGeometry(layout::indicator(n));
+        Label2[n] = Picture1[n]->caption();
+        Label2[n]->setText(qstring(controller::not_known_look.caption));
+
+        Label4[n] =
+            make_label(this, QStringLiteral("Label4_%1").arg(n),
+                       QString::fromUtf8(channel_names[n]), layout::name_label(n), TextSize::pt15);
+        Label4[n]->setForegroundRole(QPalette::ButtonText);
+    }
+}
+
+void MainForm::build_buttons() {
+    open_comm =
+        make_button(this, "open_comm", qstring(controller::caption_open_port), layout::open_comm);
+    openall = make_button(this, "openall", QStringLiteral("吸合所有"), layout::openall);
+    closeall = make_button(this, "closeall", QStringLiteral("断开所有"), layout::closeall);
+}
+
+void MainForm::wire_events() {
+    using Logic = controller::MainFormLogic;
+
+    connect(Timer1, &QTimer::timeout, this, [this] { forward(&Logic::Timer1_Timer); });
+    connect(open_comm, &QPushButton::clicked, this, [this] { forward(&Logic::open_comm_Click); });
+    connect(openall, &QPushButton::clicked, this, [this] { forward(&Logic::openall_Click); });
+    connect(closeall, &QPushButton::clicked, this, [this] { forward(&Logic::closeall_Click); });
+
+    // textChanged, not textEdited: a text the program writes raises the change event too, and
+    // before the write returns, which the field/spin bar exchange relies on.
+    connect(add, &QLineEdit::textChanged, this, [this] { forward(&Logic::add_Change); });
+    connect(chuankou_num, &QLineEdit::textChanged, this, [this] {
+        forward(&Logic::chuankou_num_Change);
+        refresh_port_tooltip();
+    });
+    connect(VScroll1, &SpinBar::spin_value_changed, this,
+            [this] { forward(&Logic::VScroll1_Change); });
+    connect(VScroll2, &SpinBar::spin_value_changed, this,
+            [this] { forward(&Logic::VScroll2_Change); });
+
+    for (int n = 1; n <= channel_count; ++n) {
+        connect(Picture1[n], &IndicatorBox::clicked, this, [this](int channel) {
+            forward(&Logic::Picture1_Click, static_cast<std::int16_t>(channel));
+        });
+        connect(Label2[n], &CaptionLabel::clicked, this, [this](int channel) {
+            forward(&Logic::Label2_Click, static_cast<std::int16_t>(channel));
+        });
+    }
+}
+
+void MainForm::set_focus_order() {
+    std::vector<QWidget*> chain = {chuankou_num, open_comm, add,     openall,
+                                   closeall,     VScroll1,  VScroll2};
+    for (int n = 1; n <= channel_count; ++n) chain.push_back(Picture1[n]);
+    for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+}
+
+void MainForm::refresh_port_tooltip() {
+    const QString text = chuankou_num->text();
+    const auto number = link::text_to_int16(text.toStdString());
+    chuankou_num->setToolTip(number ? link::describe_port(*number)
+                                    : QStringLiteral("\"%1\" is not a port number").arg(text));
+}
+
+void MainForm::centre_on_screen() {
+    const QScreen* screen_here = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (screen_here == nullptr) return;
+    QRect area = frameGeometry();
+    area.moveCenter(screen_here->availableGeometry().center());
+    move(area.topLeft());
+}
+
+void MainForm::showEvent(QShowEvent* event) {
+    refresh_port_tooltip();
+    QWidget::showEvent(event);
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == chuankou_num && event->type() == QEvent::ToolTip) refresh_port_tooltip();
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- WindowSurface -----------------------------------------------------------------------
+
+void MainForm::set_indicator_colour(int n, Colour colour) {
+    Q_ASSERT(is_channel(n));
+    if (is_channel(n)) Picture1[n]->set_colour(colour);
+}
+
+Colour MainForm::indicator_colour(int n) const {
+    Q_ASSERT(is_channel(n));
+    return is_channel(n) ? Picture1[n]->colour() : 0;
+}
+
+void MainForm::set_caption(int n, std::string_view text) {
+    Q_ASSERT(is_channel(n));
+    if (is_channel(n)) Label2[n]->setText(qstring(text));
+}
+
+void MainForm::set_openall_enabled(bool enabled) {
+    openall->setEnabled(enabled);
+}
+void MainForm::set_closeall_enabled(bool enabled) {
+    closeall->setEnabled(enabled);
+}
+
+void MainForm::set_timer_enabled(bool enabled) {
+    // Enabling a running timer must not restart its interval.
+    if (!enabled) {
+        Timer1->stop();
+    } else if (!Timer1->isActive()) {
+        Timer1->start();
+    }
+}
+
+void MainForm::set_port_field_enabled(bool enabled) {
+    chuankou_num->setEnabled(enabled);
+}
+
+void MainForm::set_open_comm_caption(std::string_view text) {
+    open_comm->setText(qstring(text));
+}
+
+std::string MainForm::add_text() const {
+    return add->text().toStdString();
+}
+void MainForm::set_add_text(std::string_view text) {
+    add->setText(qstring(text));
+}
+std::string MainForm::port_text() const {
+    return chuankou_num->text().toStdString();
+}
+void MainForm::set_port_text(std::string_view text) {
+    chuankou_num->setText(qstring(text));
+}
+
+std::int16_t MainForm::vscroll1_value() const {
+    return VScroll1->spin_value();
+}
+void MainForm::set_vscroll1_value(std::int16_t value) {
+    VScroll1->set_spin_value(value);
+}
+std::int16_t MainForm::vscroll2_value() const {
+    return VScroll2->spin_value();
+}
+void MainForm::set_vscroll2_value(std::int16_t value) {
+    VScroll2->set_spin_value(value);
+}
+
+void MainForm::set_add_text_refused(bool refused) {
+    show_refused(add, refused);
+}
+void MainForm::set_port_text_refused(bool refused) {
+    show_refused(chuankou_num, refused);
+}
+
+// The logic names the device as the operator knows it ("/dev/ttyUSB0", "COM3" or "port 3").
+void MainForm::notify_open_failed(std::string_view device, std::string_view reason) {
+    const QString text = device.empty() ? QStringLiteral("Could not open the serial port.")
+                                        : QStringLiteral("Could not open %1.").arg(qstring(device));
+    notice_.show(qstring(window_caption), text, qstring(reason));
+}
+
+void MainForm::notify_port_lost(std::string_view device, std::string_view reason) {
+    const QString text =
+        device.empty()
+            ? QStringLiteral("The serial port went away and has been closed.")
+            : QStringLiteral("%1 went away; the port has been closed.").arg(qstring(device));
+    notice_.show(qstring(window_caption), text, qstring(reason));
+}
+
+}  // namespace quellbox::ui

@@ -1,0 +1,113 @@
+#pragma once
+// main_form, the tool's only window. It builds every control in its design-time state, passes
+// each Qt event on to the matching handler of the logic, and is the window surface the logic
+// writes to. Nothing of the tool's own runs at start-up: the constructor only builds and wires.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string_view>
+
+#include "controller/main_form_logic.h"
+#include "link/serial_port.h"
+#include "ui/indicator_box.h"
+#include "ui/operator_notice.h"
+#include "ui/spin_bar.h"
+#include "ui/window_surface.h"
+
+namespace quellbox::ui {
+
+inline constexpr std::string_view window_caption = "QuellboxV6  https://quellbox.example.org";
+inline constexpr int poll_interval_ms = 50;
+
+class MainForm final : public QWidget, public WindowSurface {
+    Q_OBJECT
+  public:
+    // The application's window; the serial port goes with it.
+    explicit MainForm(std::unique_ptr<link::SerialPort> comm, QWidget* parent = nullptr);
+    // A window on a port owned elsewhere, which must outlive the window (tests).
+    explicit MainForm(link::SerialPort& comm, QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    // WindowSurface.
+    void set_indicator_colour(int n, Colour colour) override;
+    Colour indicator_colour(int n) const override;
+    void set_caption(int n, std::string_view text) override;
+    void set_openall_enabled(bool enabled) override;
+    void set_closeall_enabled(bool enabled) override;
+    void set_timer_enabled(bool enabled) override;
+    void set_port_field_enabled(bool enabled) override;
+    void set_open_comm_caption(std::string_view text) override;
+    std::string add_text() const override;
+    void set_add_text(std::string_view text) override;
+    std::string port_text() const override;
+    void set_port_text(std::string_view text) override;
+    std::int16_t vscroll1_value() const override;
+    void set_vscroll1_value(std::int16_t value) override;
+    std::int16_t vscroll2_value() const override;
+    void set_vscroll2_value(std::int16_t value) override;
+    void set_add_text_refused(bool refused) override;
+    void set_port_text_refused(bool refused) override;
+    void notify_open_failed(std::string_view device, std::string_view reason) override;
+    void notify_port_lost(std::string_view device, std::string_view reason) override;
+
+    const controller::MainFormLogic& logic() const { return *logic_; }
+    // The notice box while it is up (nullptr otherwise), and what the last notice said.
+    QMessageBox* notice_box() const { return notice_.box(); }
+    const QString& last_notice_text() const { return notice_.last_text(); }
+
+    // Places the window in the middle of the screen it is on.
+    void centre_on_screen();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Exactly one of `owned` and `borrowed` is set.
+    MainForm(std::unique_ptr<link::SerialPort> owned, link::SerialPort* borrowed, QWidget* parent);
+
+    // Passes an event on to its handler; once the window is being torn down, to nothing.
+    template <typename... Params, typename... Args>
+    void forward(void (controller::MainFormLogic::*handler)(Params...), Args... args) {
+        if (logic_) ((*logic_).*handler)(args...);
+    }
+
+    void build_window();
+    void build_fields();
+    void build_channels();
+    void build_buttons();
+    void wire_events();
+    void set_focus_order();
+    void refresh_port_tooltip();
+
+    std::unique_ptr<link::SerialPort> owned_comm_;
+    link::SerialPort& MSComm1;
+
+    QLabel* Label3 = nullptr;
+    QLineEdit* chuankou_num = nullptr;
+    SpinBar* VScroll2 = nullptr;
+    QPushButton* open_comm = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* add = nullptr;
+    SpinBar* VScroll1 = nullptr;
+    QPushButton* openall = nullptr;
+    QPushButton* closeall = nullptr;
+    QTimer* Timer1 = nullptr;
+    // Control arrays numbered 1 to 16 like the channels; element 0 is unused.
+    std::array<IndicatorBox*, channel_count + 1> Picture1{};
+    std::array<CaptionLabel*, channel_count + 1> Label2{};
+    std::array<QLabel*, channel_count + 1> Label4{};
+
+    OperatorNotice notice_;
+    std::unique_ptr<controller::MainFormLogic> logic_;
+};
+
+}  // namespace quellbox::ui

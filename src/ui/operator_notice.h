@@ -1,0 +1,30 @@
+#pragma once
+// Tells the operator about a port that would not open or went away, without stopping anything:
+// the box is non-modal and the caller returns to the event loop at once. Only one box is ever
+// up; a new notice replaces the text of the one showing, so a port that keeps failing cannot
+// pile up windows.
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+
+namespace quellbox::ui {
+
+class OperatorNotice {
+  public:
+    explicit OperatorNotice(QWidget* parent) : parent_(parent) {}
+
+    void show(const QString& title, const QString& text, const QString& detail);
+
+    // The box currently up, or nullptr once the operator has closed it.
+    QMessageBox* box() const { return box_; }
+    // Everything the last notice said, also after its box was closed.
+    const QString& last_text() const { return last_text_; }
+
+  private:
+    QWidget* parent_;
+    QPointer<QMessageBox> box_;
+    QString last_text_;
+};
+
+}  // namespace quellbox::ui
