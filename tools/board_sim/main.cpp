@@ -55,7 +55,7 @@ the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or 
   --bad-header-rate P   probability that a reply gets a wrong header (checksum fitting it)
   --silence-rate P      probability that a frame starts a quiet period instead of an answer
   --silence-ms MS       length of a quiet period (default 500)
-  --hangup-after N      after answering N frames hang up the line (close the pty) ...
+  --hangup-after N      answer N frames, then hang up (close the pty) when the next comes
   --reopen-ms MS        ... and after MS (default 500) publish a fresh pty; repeats
   --help                this text
 
@@ -255,15 +255,17 @@ class Publication {
 
     const std::string& link() const { return link_; }
 
-    // Points the link at `slave`. A link that still leads to a live device belongs to someone
-    // else (another simulator on the same port number) and is not taken over.
+    // Points the link at `slave`, atomically. A link left by a simulator that died may lead to
+    // a pty number the system has handed out again, so a live target proves nothing: the link
+    // is taken over, with a warning in case another simulator still uses this port number.
     void publish(const std::string& slave) {
         make_private_dirs(folder_);
         if (const auto target = read_link(link_)) {
             struct stat st {};
             const bool live = ::stat(link_.c_str(), &st) == 0;
-            if (live && *target != previous_) {
-                fail(link_ + " already leads to " + *target + "; pick another --port");
+            if (live && *target != previous_ && *target != slave) {
+                std::fprintf(stderr, "quellbox-board-sim: taking over %s (led to %s)\n",
+                             link_.c_str(), target->c_str());
             }
         }
         const std::string temp = link_ + ".new." + std::to_string(::getpid());
@@ -329,7 +331,6 @@ class Simulator {
                 if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) read_master();
             }
             send_due();
-            maybe_hang_up();
             maybe_reopen();
         }
         publication_.withdraw();
@@ -379,6 +380,12 @@ class Simulator {
                 break;
         }
         say("rx " + hex(event.bytes));
+        if (options_.hangup_after > 0 && frames_handled_ >= options_.hangup_after) {
+            // Hanging up when the next frame comes, not right after the last answer, lets
+            // that answer reach the tool: a pty drops what the slave has not read yet.
+            hang_up();
+            return;
+        }
         quellbox::link::Frame frame{};
         std::copy(event.bytes.begin(), event.bytes.end(), frame.begin());
         const auto reply = board_.handle(frame);
@@ -434,11 +441,10 @@ class Simulator {
         }
     }
 
-    void maybe_hang_up() {
-        if (options_.hangup_after == 0 || pty_.master < 0) return;
-        if (frames_handled_ < options_.hangup_after || !outgoing_.empty()) return;
+    void hang_up() {
         pty_.close();
         scanner_ = quellbox::board::FrameScanner{};
+        outgoing_.clear();
         write_blocked_ = false;
         frames_handled_ = 0;
         say("hangup");
