@@ -1,0 +1,157 @@
+#include "e2e_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+#include <stdexcept>
+
+#include "link/port_resolver.h"
+
+namespace quellbox::e2e {
+
+namespace {
+
+QString runtime_dir;
+
+void remove_runtime_dir() {
+    if (!runtime_dir.isEmpty()) QDir(runtime_dir).removeRecursively();
+}
+
+[[noreturn]] void die(const char* what) {
+    std::perror(what);
+    std::abort();
+}
+
+void make_raw(int fd) {
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) die("tcgetattr");
+    ::cfmakeraw(&tio);
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) die("tcsetattr");
+}
+
+}  // namespace
+
+void prepare_test_process() {
+    char pattern[] = "/tmp/quellbox-e2e-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) die("mkdtemp");  // mkdtemp creates it 0700
+    runtime_dir = QString::fromLocal8Bit(pattern);
+    ::setenv("XDG_RUNTIME_DIR", pattern, 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::atexit(remove_runtime_dir);
+}
+
+QString ports_folder() {
+    const QString folder = link::runtime_ports_folder();
+    QDir().mkpath(folder);
+    return folder;
+}
+
+void link_port(int number, const QString& target) {
+    const QString link = ports_folder() + QStringLiteral("/com%1").arg(number);
+    QFile::remove(link);
+    if (!QFile::link(target, link)) die("link");
+}
+
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer check;
+    check.setInterval(5);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || std::chrono::steady_clock::now() >= deadline) loop.quit();
+    });
+    check.start();
+    loop.exec();
+    return done();
+}
+
+void settle(std::chrono::milliseconds period) {
+    QEventLoop loop;
+    QTimer::singleShot(period, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+PtyPair::PtyPair() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) die("posix_openpt");
+    slave_path_ = QString::fromLocal8Bit(::ptsname(master_));
+    slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave_ < 0) die("open slave");
+    make_raw(slave_);
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+}
+
+PtyPair::~PtyPair() {
+    hang_up();
+}
+
+void PtyPair::write(const Bytes& bytes) {
+    if (::write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+        die("write master");
+    }
+}
+
+Bytes PtyPair::read(std::size_t count) {
+    Bytes got;
+    wait_until([&] {
+        std::uint8_t buf[256];
+        ssize_t n = 0;
+        while (got.size() < count && (n = ::read(master_, buf, sizeof buf)) > 0) {
+            got.insert(got.end(), buf, buf + n);
+        }
+        return got.size() >= count;
+    });
+    return got;
+}
+
+void PtyPair::hang_up() {
+    if (slave_ >= 0) ::close(slave_);
+    if (master_ >= 0) ::close(master_);
+    slave_ = master_ = -1;
+}
+
+BoardSim::BoardSim(const QStringList& arguments) {
+    QObject::connect(&process_, &QProcess::readyReadStandardOutput, &process_, [this] {
+        pending_ += process_.readAllStandardOutput();
+        qsizetype end = 0;
+        while ((end = pending_.indexOf('\n')) >= 0) {
+            lines_.append(QString::fromLatin1(pending_.left(end)));
+            pending_.remove(0, end + 1);
+        }
+    });
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(QStringLiteral(QUELLBOX_BOARD_SIM), arguments);
+    if (!wait_for_line(QStringLiteral("ready "))) {
+        throw std::runtime_error("the virtual board did not get ready");
+    }
+    for (const QString& line : lines_) {
+        if (line.startsWith(QLatin1String("ready "))) slave_path_ = line.section(' ', 2, 2);
+    }
+}
+
+BoardSim::~BoardSim() {
+    if (process_.state() == QProcess::NotRunning) return;
+    process_.terminate();
+    if (!process_.waitForFinished(static_cast<int>(patience.count()))) process_.kill();
+}
+
+int BoardSim::count_lines(const QString& prefix) const {
+    int n = 0;
+    for (const QString& line : lines_) n += line.startsWith(prefix) ? 1 : 0;
+    return n;
+}
+
+bool BoardSim::wait_for_line(const QString& prefix, int count) {
+    return wait_until([&] { return count_lines(prefix) >= count; });
+}
+
+}  // namespace quellbox::e2e

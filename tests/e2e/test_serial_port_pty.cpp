@@ -1,0 +1,320 @@
+// QtSerialPort against a bare pseudo-terminal whose far end the test plays: byte transparency,
+// the receive threshold, clearing, loss of the line and the classification of open failures.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QSerialPortInfo>
+#include <cerrno>
+#include <numeric>
+#include <thread>
+
+#include "e2e_support.h"
+#include "link/qt_serial_port.h"
+
+namespace quellbox::e2e {
+namespace {
+
+using link::OpenError;
+using link::QtSerialPort;
+
+Bytes byte_range(int first, int last) {
+    Bytes out(static_cast<std::size_t>(last - first + 1));
+    std::iota(out.begin(), out.end(), static_cast<std::uint8_t>(first));
+    return out;
+}
+
+// Reads up to `count` bytes that wait in the port right now.
+Bytes take(QtSerialPort& port, std::size_t count = SIZE_MAX) {
+    Bytes out;
+    while (out.size() < count) {
+        const auto byte = port.input();
+        if (!byte) break;
+        out.push_back(*byte);
+    }
+    return out;
+}
+
+double cpu_seconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The tool's port opened as port 1 on a fresh pty.
+class PtyLink : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        link_port(1, pty.slave_path());
+        port.set_comm_port(1);
+        const link::OpenResult result = port.open();
+        ASSERT_TRUE(result.ok()) << result.detail;
+    }
+
+    PtyPair pty;
+    QtSerialPort port;  // declared after the pty: closed before the pty goes
+};
+
+TEST_F(PtyLink, EveryByteValuePassesUnchangedInBothDirections) {
+    // Includes 0x00, XON/XOFF (0x11, 0x13), CR/LF and 0x80-0xFF, which a cooked or
+    // flow-controlled line would swallow or rewrite.
+    const Bytes all = byte_range(0x00, 0xFF);
+    Bytes received;
+    port.set_on_comm([&] {
+        const Bytes got = take(port);
+        received.insert(received.end(), got.begin(), got.end());
+    });
+    port.set_rthreshold(1);
+
+    pty.write(all);
+    ASSERT_TRUE(wait_until([&] { return received.size() >= all.size(); }));
+    EXPECT_EQ(received, all);
+
+    ASSERT_TRUE(port.output(all));
+    EXPECT_EQ(pty.read(all.size()), all);
+}
+
+TEST_F(PtyLink, ReceiveEventComesOnceEightBytesWaitNotAtSeven) {
+    int calls = 0;
+    Bytes frame;
+    port.set_on_comm([&] {
+        ++calls;
+        EXPECT_EQ(port.comm_event(), link::comm_event_receive);
+        frame = take(port, 8);
+    });
+    port.set_rthreshold(8);
+
+    pty.write(byte_range(1, 7));
+    settle(300ms);
+    EXPECT_EQ(calls, 0) << "raised with 7 bytes waiting";
+
+    pty.write({8});
+    ASSERT_TRUE(wait_until([&] { return calls == 1; }));
+    EXPECT_EQ(frame, byte_range(1, 8));
+    EXPECT_EQ(port.comm_event(), 0) << "the event code outlives the event";
+}
+
+TEST_F(PtyLink, SecondFrameWaitingIsRaisedAgainFromTheEventLoopNotNested) {
+    int depth = 0;
+    int deepest = 0;
+    std::vector<Bytes> frames;
+    port.set_on_comm([&] {
+        deepest = std::max(deepest, ++depth);
+        frames.push_back(take(port, 8));
+        --depth;
+    });
+    // Both frames sit in the port before the threshold is set, so one event can see them all.
+    pty.write(byte_range(1, 16));
+    settle(200ms);
+    port.set_rthreshold(8);
+
+    ASSERT_TRUE(wait_until([&] { return frames.size() == 2; }));
+    EXPECT_EQ(frames[0], byte_range(1, 8));
+    EXPECT_EQ(frames[1], byte_range(9, 16));
+    EXPECT_EQ(deepest, 1);
+}
+
+TEST_F(PtyLink, HandlerThatReadsNothingIsNotCalledBackWithoutNewBytes) {
+    int calls = 0;
+    port.set_on_comm([&] { ++calls; });
+    port.set_rthreshold(8);
+
+    pty.write(byte_range(1, 8));
+    ASSERT_TRUE(wait_until([&] { return calls >= 1; }));
+    settle(200ms);
+    EXPECT_EQ(calls, 1) << "re-raised in a loop although nothing was read";
+
+    pty.write({9});
+    EXPECT_TRUE(wait_until([&] { return calls == 2; })) << "new bytes must raise it again";
+}
+
+TEST_F(PtyLink, ThresholdZeroRaisesNothing) {
+    int calls = 0;
+    port.set_on_comm([&] { ++calls; });
+    port.set_rthreshold(0);
+    pty.write(byte_range(1, 16));
+    settle(200ms);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(take(port), byte_range(1, 16));
+}
+
+TEST_F(PtyLink, ClearInputDropsBothBufferedAndQueuedBytes) {
+    int calls = 0;
+    port.set_on_comm([&] { ++calls; });
+    port.set_rthreshold(4);
+    pty.write({0xA1, 0xA2, 0xA3, 0xA4});
+    ASSERT_TRUE(wait_until([&] { return calls == 1; }));  // now in Qt's own buffer
+
+    // These reach the driver but not Qt: the event loop does not run before the clear.
+    pty.write({0xB1, 0xB2});
+    std::this_thread::sleep_for(50ms);
+    port.clear_input();
+    EXPECT_FALSE(port.input().has_value());
+
+    Bytes later;
+    port.set_on_comm([&] { later = take(port); });
+    port.set_rthreshold(2);
+    pty.write({0xC1, 0xC2});
+    ASSERT_TRUE(wait_until([&] { return !later.empty(); }));
+    settle(100ms);
+    EXPECT_EQ(later, (Bytes{0xC1, 0xC2}));
+}
+
+TEST_F(PtyLink, HangUpClosesThePortAndIsReportedOnceWithoutSpinning) {
+    int reports = 0;
+    bool open_in_report = true;
+    std::string device;
+    port.set_on_lost([&](const std::string& lost_device, const std::string&) {
+        ++reports;
+        device = lost_device;
+        open_in_report = port.is_open();
+        port.close();  // what a window does: must be harmless
+    });
+
+    const double cpu_before = cpu_seconds();
+    const auto wall_before = std::chrono::steady_clock::now();
+    pty.hang_up();
+    ASSERT_TRUE(wait_until([&] { return reports >= 1; }));
+    settle(500ms);
+    const double cpu = cpu_seconds() - cpu_before;
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_before).count();
+
+    EXPECT_EQ(reports, 1);
+    EXPECT_FALSE(port.is_open());
+    EXPECT_FALSE(open_in_report);
+    EXPECT_NE(device.find(pty.slave_path().toStdString()), std::string::npos) << device;
+    EXPECT_FALSE(port.output(Bytes{0x55}));
+    // Left open, Qt 6.4 burns a whole core on error notifications after a hang-up.
+    EXPECT_LT(cpu / wall, 0.5) << cpu << " s of CPU in " << wall << " s";
+
+    port.close();
+    settle(50ms);
+    EXPECT_EQ(reports, 1);
+}
+
+TEST(PtyOpen, BytesThatWaitedBeforeTheOpenAreDropped) {
+    PtyPair pty;
+    link_port(1, pty.slave_path());
+    pty.write({0xEE, 0xEE, 0xEE});
+    std::this_thread::sleep_for(50ms);
+
+    QtSerialPort port;
+    port.set_comm_port(1);
+    ASSERT_TRUE(port.open().ok());
+    Bytes received;
+    port.set_on_comm([&] {
+        const Bytes got = take(port);
+        received.insert(received.end(), got.begin(), got.end());
+    });
+    port.set_rthreshold(1);
+    pty.write({0x01, 0x02});
+    ASSERT_TRUE(wait_until([&] { return received.size() >= 2; }));
+    settle(100ms);
+    EXPECT_EQ(received, (Bytes{0x01, 0x02}));
+}
+
+// ---- open failures ----
+
+TEST(OpenFailure, NumbersThatReachNoDeviceAreNoSuchPort) {
+    const int past_the_list = static_cast<int>(QSerialPortInfo::availablePorts().size()) + 3;
+    QFile::remove(ports_folder() + QStringLiteral("/com%1").arg(past_the_list));
+    for (const int number : {0, -3, past_the_list}) {
+        QtSerialPort port;
+        port.set_comm_port(static_cast<std::int16_t>(number));
+        const link::OpenResult result = port.open();
+        EXPECT_EQ(result.error, OpenError::no_such_port) << "port " << number;
+        EXPECT_TRUE(result.device.empty());
+        EXPECT_FALSE(port.is_open());
+    }
+}
+
+TEST(OpenFailure, LinkToAVanishedDeviceIsMissingAndNamesIt) {
+    const QString gone = ports_folder() + QStringLiteral("/unplugged-tty");
+    link_port(4, gone);
+    QtSerialPort port;
+    port.set_comm_port(4);
+    const link::OpenResult result = port.open();
+    EXPECT_EQ(result.error, OpenError::missing);
+    EXPECT_NE(result.device.find("unplugged-tty"), std::string::npos) << result.device;
+    EXPECT_FALSE(port.is_open());
+}
+
+TEST(OpenFailure, DeviceHeldByAnotherPortIsBusyUntilReleased) {
+    PtyPair pty;
+    link_port(1, pty.slave_path());
+    QtSerialPort first;
+    first.set_comm_port(1);
+    ASSERT_TRUE(first.open().ok());
+
+    QtSerialPort second;
+    second.set_comm_port(1);
+    const link::OpenResult result = second.open();
+    EXPECT_EQ(result.error, OpenError::busy);
+    EXPECT_FALSE(result.detail.empty());
+
+    // Another program: Qt's lock file names a live process.
+    QProcess probe;
+    probe.start(QStringLiteral(QUELLBOX_OPEN_PROBE), {QStringLiteral("1")});
+    ASSERT_TRUE(probe.waitForFinished(static_cast<int>(patience.count())));
+    EXPECT_TRUE(probe.readAllStandardOutput().startsWith("busy "));
+
+    first.close();
+    EXPECT_TRUE(second.open().ok()) << "still busy after the holder closed";
+}
+
+TEST(OpenFailure, DeviceTheUserMayNotOpenIsNoPermission) {
+    PtyPair pty;
+    ASSERT_EQ(::chmod(pty.slave_path().toLocal8Bit().constData(), 0), 0);
+    if (::geteuid() != 0) {
+        link_port(1, pty.slave_path());
+        QtSerialPort port;
+        port.set_comm_port(1);
+        EXPECT_EQ(port.open().error, OpenError::no_permission);
+        return;
+    }
+    // Root opens anything: let the probe drop to "nobody", with a runtime folder of its own.
+    constexpr uid_t nobody = 65534;
+    char pattern[] = "/tmp/quellbox-e2e-nobody-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const QString runtime = QString::fromLocal8Bit(pattern);
+    const QString ports = runtime + QStringLiteral("/quellbox/ports");
+    ASSERT_TRUE(QDir().mkpath(ports));
+    ASSERT_TRUE(QFile::link(pty.slave_path(), ports + QStringLiteral("/com1")));
+    for (const QString& dir : {runtime, runtime + QStringLiteral("/quellbox"), ports}) {
+        ASSERT_EQ(::chown(dir.toLocal8Bit().constData(), nobody, nobody), 0);
+    }
+
+    QProcess probe;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    probe.setProcessEnvironment(env);
+    probe.start(QStringLiteral(QUELLBOX_OPEN_PROBE),
+                {QStringLiteral("--as-uid"), QString::number(nobody), QStringLiteral("1")});
+    ASSERT_TRUE(probe.waitForFinished(static_cast<int>(patience.count())));
+    const QByteArray out = probe.readAllStandardOutput();
+    QDir(runtime).removeRecursively();
+    EXPECT_TRUE(out.startsWith("no_permission ")) << out.constData();
+}
+
+TEST(OpenFailure, QtErrorsAreSortedForTheOperator) {
+    using link::classify_open_failure;
+    EXPECT_EQ(classify_open_failure(QSerialPort::PermissionError, true, 0), OpenError::busy);
+    EXPECT_EQ(classify_open_failure(QSerialPort::PermissionError, true, EACCES),
+              OpenError::no_permission);
+    EXPECT_EQ(classify_open_failure(QSerialPort::PermissionError, true, EPERM),
+              OpenError::no_permission);
+    EXPECT_EQ(classify_open_failure(QSerialPort::DeviceNotFoundError, true, 0), OpenError::missing);
+    EXPECT_EQ(classify_open_failure(QSerialPort::PermissionError, false, ENOENT),
+              OpenError::missing);
+    EXPECT_EQ(classify_open_failure(QSerialPort::UnsupportedOperationError, true, 0),
+              OpenError::other);
+}
+
+}  // namespace
+}  // namespace quellbox::e2e
