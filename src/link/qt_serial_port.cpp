@@ -31,6 +31,15 @@ int access_errno(const QString& path) {
 #endif
 }
 
+bool device_exists(const QString& path) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return true;  // "COM3" is no file; Qt's own error tells whether it is there
+#else
+    return QFileInfo::exists(path);
+#endif
+}
+
 // The poll() events pending on the port's handle right now, without waiting.
 short pending_events(qintptr handle) {
 #ifdef Q_OS_WIN
@@ -112,7 +121,7 @@ OpenResult QtSerialPort::open() {
     --qt_depth_;
 
     if (!opened) {
-        result.error = classify_open_failure(serial_.error(), QFileInfo::exists(port->device),
+        result.error = classify_open_failure(serial_.error(), device_exists(port->device),
                                              access_errno(port->device));
         result.detail = serial_.errorString().toStdString();
         return result;

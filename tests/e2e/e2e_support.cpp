@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <stdexcept>
+#include <thread>
 
 #include "link/port_resolver.h"
 
@@ -111,6 +113,26 @@ Bytes PtyPair::read(std::size_t count) {
         return got.size() >= count;
     });
     return got;
+}
+
+std::size_t PtyPair::unread() const {
+    int count = 0;
+    // Any descriptor of the slave side reports the one input queue they share.
+    if (::ioctl(slave_, FIONREAD, &count) != 0) die("FIONREAD");
+    return static_cast<std::size_t>(count);
+}
+
+bool PtyPair::wait_unread(std::size_t count) const {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (unread() < count) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+bool PtyPair::wait_taken() const {
+    return wait_until([this] { return unread() == 0; });
 }
 
 void PtyPair::hang_up() {

@@ -47,6 +47,13 @@ class PtyPair {
     // Reads from the master until `count` bytes came (or patience ran out), keeping the Qt
     // event loop running so the tool's writes go out.
     Bytes read(std::size_t count);
+    // Bytes that reached the tool's side of the line but that nobody has read yet.
+    std::size_t unread() const;
+    // Waits, WITHOUT running the event loop, until at least `count` bytes are unread: they
+    // are in the driver, and Qt cannot have seen them.
+    bool wait_unread(std::size_t count) const;
+    // Runs the event loop until Qt has taken every unread byte into its own buffer.
+    bool wait_taken() const;
     // Closes both our descriptors: the tool's side sees the line hang up.
     void hang_up();
 

@@ -11,7 +11,6 @@
 #include <QSerialPortInfo>
 #include <cerrno>
 #include <numeric>
-#include <thread>
 
 #include "e2e_support.h"
 #include "link/qt_serial_port.h"
@@ -90,7 +89,9 @@ TEST_F(PtyLink, ReceiveEventComesOnceEightBytesWaitNotAtSeven) {
     port.set_rthreshold(8);
 
     pty.write(byte_range(1, 7));
-    settle(300ms);
+    ASSERT_TRUE(pty.wait_unread(7));
+    ASSERT_TRUE(pty.wait_taken());  // Qt has read all 7 and had its chance to raise
+    settle(50ms);
     EXPECT_EQ(calls, 0) << "raised with 7 bytes waiting";
 
     pty.write({8});
@@ -108,9 +109,11 @@ TEST_F(PtyLink, SecondFrameWaitingIsRaisedAgainFromTheEventLoopNotNested) {
         frames.push_back(take(port, 8));
         --depth;
     });
-    // Both frames sit in the port before the threshold is set, so one event can see them all.
+    // Both frames sit in Qt's buffer before the threshold is set: only a re-raise after the
+    // first event can deliver the second.
     pty.write(byte_range(1, 16));
-    settle(200ms);
+    ASSERT_TRUE(pty.wait_unread(16));
+    ASSERT_TRUE(pty.wait_taken());
     port.set_rthreshold(8);
 
     ASSERT_TRUE(wait_until([&] { return frames.size() == 2; }));
@@ -138,7 +141,9 @@ TEST_F(PtyLink, ThresholdZeroRaisesNothing) {
     port.set_on_comm([&] { ++calls; });
     port.set_rthreshold(0);
     pty.write(byte_range(1, 16));
-    settle(200ms);
+    ASSERT_TRUE(pty.wait_unread(16));
+    ASSERT_TRUE(pty.wait_taken());
+    settle(50ms);
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(take(port), byte_range(1, 16));
 }
@@ -152,7 +157,7 @@ TEST_F(PtyLink, ClearInputDropsBothBufferedAndQueuedBytes) {
 
     // These reach the driver but not Qt: the event loop does not run before the clear.
     pty.write({0xB1, 0xB2});
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(pty.wait_unread(2));
     port.clear_input();
     EXPECT_FALSE(port.input().has_value());
 
@@ -202,7 +207,7 @@ TEST(PtyOpen, BytesThatWaitedBeforeTheOpenAreDropped) {
     PtyPair pty;
     link_port(1, pty.slave_path());
     pty.write({0xEE, 0xEE, 0xEE});
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(pty.wait_unread(3));
 
     QtSerialPort port;
     port.set_comm_port(1);
