@@ -1,7 +1,5 @@
 #include "ui/spin_bar.h"
 
-#include <QKeyEvent>
-
 namespace quellbox::ui {
 
 SpinBar::SpinBar(std::int16_t initial, QWidget* parent) : QScrollBar(Qt::Vertical, parent) {
@@ -22,22 +20,6 @@ bool SpinBar::set_spin_value(std::int16_t value) {
     if (value < lowest || value > highest) return false;
     setValue(position_of(value));
     return true;
-}
-
-void SpinBar::keyPressEvent(QKeyEvent* event) {
-    // The arrow keys follow the arrows on screen: Up counts up, Down counts down.
-    switch (event->key()) {
-        case Qt::Key_Up:
-            triggerAction(SliderSingleStepSub);
-            event->accept();
-            return;
-        case Qt::Key_Down:
-            triggerAction(SliderSingleStepAdd);
-            event->accept();
-            return;
-        default:
-            QScrollBar::keyPressEvent(event);
-    }
 }
 
 }  // namespace quellbox::ui

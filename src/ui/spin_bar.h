@@ -4,7 +4,8 @@
 //
 // QScrollBar's upper arrow always lowers its own value, whatever the range or the inverted
 // flags, so the bar runs internally from 0 at the top to 255 at the bottom and the spin value
-// is read off as 255 minus that position.
+// is read off as 255 minus that position. QScrollBar's keys already follow the arrows on
+// screen (Up moves towards the top), so Up counts up as well.
 
 #include <QScrollBar>
 #include <cstdint>
@@ -28,9 +29,6 @@ class SpinBar final : public QScrollBar {
     // The spin value changed, by an arrow, a key or the program. Emitted before the write that
     // caused it returns.
     void spin_value_changed();
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     static int position_of(std::int16_t value) { return highest - value; }
