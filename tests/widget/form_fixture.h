@@ -1,0 +1,115 @@
+#pragma once
+// A main_form on an in-memory serial port, with helpers to find its controls by the names they
+// bear and to act on them as an operator would.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <QTimer>
+#include <QTimerEvent>
+#include <stdexcept>
+#include <vector>
+
+#include "support/fake_serial_port.h"
+#include "ui/indicator_box.h"
+#include "ui/main_form.h"
+#include "ui/spin_bar.h"
+
+namespace quellbox::test {
+
+class FormTest : public ::testing::Test {
+  protected:
+    FakeSerialPort port;  // declared first: outlives the window
+    ui::MainForm form{port};
+
+    template <typename Widget>
+    Widget* control(const QString& name) const {
+        auto* widget = form.findChild<Widget*>(name, Qt::FindChildrenRecursively);
+        if (widget == nullptr) throw std::runtime_error("no control " + name.toStdString());
+        return widget;
+    }
+
+    QLineEdit* add() const { return control<QLineEdit>(QStringLiteral("add")); }
+    QLineEdit* chuankou_num() const { return control<QLineEdit>(QStringLiteral("chuankou_num")); }
+    ui::SpinBar* VScroll1() const { return control<ui::SpinBar>(QStringLiteral("VScroll1")); }
+    ui::SpinBar* VScroll2() const { return control<ui::SpinBar>(QStringLiteral("VScroll2")); }
+    QPushButton* button(const char* name) const {
+        return control<QPushButton>(QString::fromLatin1(name));
+    }
+    ui::IndicatorBox* Picture1(int n) const {
+        return control<ui::IndicatorBox>(QStringLiteral("Picture1_%1").arg(n));
+    }
+    QLabel* Label2(int n) const { return control<QLabel>(QStringLiteral("Label2_%1").arg(n)); }
+    QLabel* Label4(int n) const { return control<QLabel>(QStringLiteral("Label4_%1").arg(n)); }
+    QTimer* Timer1() const { return control<QTimer>(QStringLiteral("Timer1")); }
+
+    static void click(QWidget* widget) {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+    }
+    static void click_at(QWidget* widget, QPoint where) {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, where);
+    }
+    // A point inside the indicator's border but above its caption.
+    static QPoint bare_part_of(const ui::IndicatorBox* box) {
+        return QPoint(box->width() / 2, box->contentsRect().top() + 3);
+    }
+
+    // One tick of Timer1, delivered through the timer itself so the wiring is exercised, but
+    // without waiting for the clock.
+    void tick() {
+        QTimer* timer = Timer1();
+        ASSERT_TRUE(timer->isActive()) << "a stopped timer does not tick";
+        QTimerEvent event(timer->timerId());
+        QCoreApplication::sendEvent(timer, &event);
+    }
+    // The frame the last tick wrote to the port.
+    std::vector<std::uint8_t> last_frame() const {
+        return port.written.empty() ? std::vector<std::uint8_t>{} : port.written.back();
+    }
+
+    void open_port() {
+        port.next_open = {};
+        click(button("open_comm"));
+        ASSERT_TRUE(port.is_open());
+    }
+
+    // Replaces the whole text the way a paste does: one edit, one change.
+    static void paste(QLineEdit* field, const QString& text) {
+        field->selectAll();
+        field->insert(text);
+    }
+    static void clear_by_typing(QLineEdit* field) {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+    }
+
+    // The centre of a scroll bar's arrow, as the bar's own style places it.
+    static QPoint arrow_centre(const QScrollBar* bar, QStyle::SubControl arrow) {
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.subControls = QStyle::SC_All;
+        option.activeSubControls = QStyle::SC_None;
+        option.orientation = bar->orientation();
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = bar->sliderPosition();
+        option.sliderValue = bar->value();
+        option.singleStep = bar->singleStep();
+        option.pageStep = bar->pageStep();
+        option.upsideDown = bar->invertedAppearance();
+        return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, arrow, bar).center();
+    }
+    static QPoint upper_arrow(const QScrollBar* bar) {
+        return arrow_centre(bar, QStyle::SC_ScrollBarSubLine);
+    }
+    static QPoint lower_arrow(const QScrollBar* bar) {
+        return arrow_centre(bar, QStyle::SC_ScrollBarAddLine);
+    }
+};
+
+}  // namespace quellbox::test
