@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-serialport-dev libqt6serialport6
     libgtest-dev googletest
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils imagemagick xdotool
     fonts-wqy-zenhei
     clang clang-format libclang-rt-14-dev
 )
