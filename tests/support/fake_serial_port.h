@@ -4,12 +4,35 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/serial_port.h"
 
 namespace quellbox::test {
+
+// Bytes as a protocol trace shows them, "55 01 10 00 00 00 00 66", and back.
+inline std::string hex(std::span<const std::uint8_t> bytes) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const std::uint8_t b : bytes) {
+        if (!out.empty()) out += ' ';
+        out += digits[b >> 4];
+        out += digits[b & 0x0F];
+    }
+    return out;
+}
+inline std::vector<std::uint8_t> bytes_of(std::string_view hex_text) {
+    std::vector<std::uint8_t> out;
+    for (std::size_t i = 0; i + 1 < hex_text.size(); i += 3) {
+        out.push_back(
+            static_cast<std::uint8_t>(std::stoi(std::string(hex_text.substr(i, 2)), nullptr, 16)));
+    }
+    return out;
+}
 
 class FakeSerialPort : public link::SerialPort {
   public:
@@ -20,11 +43,21 @@ class FakeSerialPort : public link::SerialPort {
     link::OpenResult next_open{};  // what the next open() reports
     bool fail_writes = false;
     std::int16_t event_code = 0;
+    // Runs right after each call is recorded, while the caller is still inside it: lets a test
+    // put port calls and window writes on one timeline, or look at state mid-call.
+    std::function<void(const std::string& call)> on_call;
 
     void feed(std::initializer_list<std::uint8_t> bytes) { incoming.insert(incoming.end(), bytes); }
     template <typename Bytes>
     void feed(const Bytes& bytes) {
         incoming.insert(incoming.end(), bytes.begin(), bytes.end());
+    }
+
+    // Every frame written so far, in trace form.
+    std::vector<std::string> written_hex() const {
+        std::vector<std::string> out;
+        for (const auto& frame : written) out.push_back(hex(frame));
+        return out;
     }
 
     // Delivers a receive event (code 2 by default) the way the real port does.
@@ -41,28 +74,28 @@ class FakeSerialPort : public link::SerialPort {
 
     void set_comm_port(std::int16_t number) override {
         port_ = number;
-        calls.push_back("CommPort " + std::to_string(number));
+        record("CommPort " + std::to_string(number));
     }
     std::int16_t comm_port() const override { return port_; }
     link::OpenResult open() override {
-        calls.emplace_back("open");
+        record("open");
         open_ = next_open.ok();
         return next_open;
     }
     void close() override {
-        calls.emplace_back("close");
+        record("close");
         open_ = false;
     }
     bool is_open() const override { return open_; }
     void set_rthreshold(std::int16_t bytes) override {
-        calls.push_back("RThreshold " + std::to_string(bytes));
+        record("RThreshold " + std::to_string(bytes));
     }
     void clear_input() override {
-        calls.emplace_back("clear");
+        record("clear");
         incoming.clear();
     }
     bool output(std::span<const std::uint8_t> bytes) override {
-        calls.emplace_back("output");
+        record("output");
         if (fail_writes) return false;
         written.emplace_back(bytes.begin(), bytes.end());
         return true;
@@ -78,6 +111,11 @@ class FakeSerialPort : public link::SerialPort {
     void set_on_lost(LostHandler handler) override { on_lost_ = std::move(handler); }
 
   private:
+    void record(std::string call) {
+        calls.push_back(std::move(call));
+        if (on_call) on_call(calls.back());
+    }
+
     std::int16_t port_ = 0;
     bool open_ = false;
     Handler on_comm_;

@@ -34,17 +34,35 @@ class RecordingSurface : public ui::WindowSurface {
         captions.fill("状态未知");
     }
 
-    void set_indicator_colour(int n, ui::Colour colour) override {
+    // The log lines that the two writes of a channel look produce, for expected logs.
+    static std::string colour_line(int n, ui::Colour colour) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%x", colour);
-        log.push_back("colour " + std::to_string(n) + " " + hex);
+        return "colour " + std::to_string(n) + " " + hex;
+    }
+    static std::string caption_line(int n, std::string_view text) {
+        return "caption " + std::to_string(n) + " " + std::string(text);
+    }
+
+    // The log of giving every channel, 1 to 16, the same look.
+    static std::vector<std::string> all_channels_lines(ui::Colour colour, std::string_view text) {
+        std::vector<std::string> lines;
+        for (int n = 1; n <= ui::channel_count; ++n) {
+            lines.push_back(colour_line(n, colour));
+            lines.push_back(caption_line(n, text));
+        }
+        return lines;
+    }
+
+    void set_indicator_colour(int n, ui::Colour colour) override {
+        log.push_back(colour_line(n, colour));
         colours.at(static_cast<std::size_t>(n)) = colour;
     }
     ui::Colour indicator_colour(int n) const override {
         return colours.at(static_cast<std::size_t>(n));
     }
     void set_caption(int n, std::string_view text) override {
-        log.push_back("caption " + std::to_string(n) + " " + std::string(text));
+        log.push_back(caption_line(n, text));
         captions.at(static_cast<std::size_t>(n)) = text;
     }
     void set_openall_enabled(bool e) override { flag("openall", openall, e); }
