@@ -53,13 +53,14 @@ short pending_events(qintptr handle) {
 #endif
 }
 
-}  // namespace
-
-OpenError classify_open_failure(QSerialPort::SerialPortError error, bool device_exists,
-                                int access_errno) {
-    if (!device_exists || error == QSerialPort::DeviceNotFoundError) return OpenError::missing;
+// Sorts a failed QSerialPort::open into the operator's categories. Qt reports a busy device
+// (another program's lock file, or EBUSY from a tty held exclusively) and a device the user may
+// not open alike, as PermissionError; `access_error` is errno of access(path, R_OK | W_OK), or
+// 0 when that check passed, and tells the two apart.
+OpenError classify_open_failure(QSerialPort::SerialPortError error, bool exists, int access_error) {
+    if (!exists || error == QSerialPort::DeviceNotFoundError) return OpenError::missing;
     if (error != QSerialPort::PermissionError) return OpenError::other;
-    switch (access_errno) {
+    switch (access_error) {
         case 0:
             // We may use the device, so what stood in the way was another program: Qt's lock
             // file of a live process, or a tty another program holds exclusively (EBUSY).
@@ -74,6 +75,8 @@ OpenError classify_open_failure(QSerialPort::SerialPortError error, bool device_
             return OpenError::other;
     }
 }
+
+}  // namespace
 
 QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
     connect(&serial_, &QSerialPort::readyRead, this, &QtSerialPort::deliver_receive);

@@ -11,13 +11,6 @@
 
 namespace quellbox::link {
 
-// Sorts a failed QSerialPort::open into the operator's categories. Qt reports a busy device
-// (another program's lock file, or EBUSY from a tty held exclusively) and a device the user may
-// not open alike, as PermissionError; `access_errno` is errno of access(path, R_OK | W_OK), or
-// 0 when that check passed, and tells the two apart.
-OpenError classify_open_failure(QSerialPort::SerialPortError error, bool device_exists,
-                                int access_errno);
-
 class QtSerialPort final : public QObject, public SerialPort {
     Q_OBJECT
   public:

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QProcess>
 #include <QSerialPortInfo>
-#include <cerrno>
 #include <numeric>
 
 #include "e2e_support.h"
@@ -305,20 +304,6 @@ TEST(OpenFailure, DeviceTheUserMayNotOpenIsNoPermission) {
     const QByteArray out = probe.readAllStandardOutput();
     QDir(runtime).removeRecursively();
     EXPECT_TRUE(out.startsWith("no_permission ")) << out.constData();
-}
-
-TEST(OpenFailure, QtErrorsAreSortedForTheOperator) {
-    using link::classify_open_failure;
-    EXPECT_EQ(classify_open_failure(QSerialPort::PermissionError, true, 0), OpenError::busy);
-    EXPECT_EQ(classify_open_failure(QSerialPort::PermissionError, true, EACCES),
-              OpenError::no_permission);
-    EXPECT_EQ(classify_open_failure(QSerialPort::PermissionError, true, EPERM),
-              OpenError::no_permission);
-    EXPECT_EQ(classify_open_failure(QSerialPort::DeviceNotFoundError, true, 0), OpenError::missing);
-    EXPECT_EQ(classify_open_failure(QSerialPort::PermissionError, false, ENOENT),
-              OpenError::missing);
-    EXPECT_EQ(classify_open_failure(QSerialPort::UnsupportedOperationError, true, 0),
-              OpenError::other);
 }
 
 }  // namespace
