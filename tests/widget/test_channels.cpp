@@ -48,13 +48,6 @@ TEST_F(ChannelColours, GreyTextIsPaintedAsAGreyNoChannelStateUses) {
     EXPECT_LT(painted.hsvSaturation(), 40) << painted.name().toStdString();
 }
 
-TEST_F(ChannelColours, CaptionsAreShownAsWritten) {
-    form.set_caption(4, "  吸合");
-    EXPECT_EQ(Label2(4)->text(), QStringLiteral("  吸合"));
-    form.set_caption(4, "状态未知");
-    EXPECT_EQ(Label2(4)->text(), QStringLiteral("状态未知"));
-}
-
 // ---- clicks ----
 
 class ChannelClicks : public FormTest {
@@ -153,16 +146,6 @@ TEST_F(ChannelClicks, AStatusFrameFromThePortPaintsEveryChannel) {
     }
     const QImage image = Picture1(16)->grab().toImage();
     EXPECT_EQ(QColor(image.pixel(bare_part_of(Picture1(16)))), QColor(0, 255, 0));
-}
-
-TEST_F(ChannelClicks, ClosingThePortGreysTheChannelsAndDisablesTheAllButtons) {
-    click(button("open_comm"));
-    EXPECT_FALSE(port.is_open());
-    for (int n = 1; n <= 16; ++n) EXPECT_EQ(form.indicator_colour(n), grey_text) << n;
-    EXPECT_FALSE(button("openall")->isEnabled());
-    EXPECT_FALSE(button("closeall")->isEnabled());
-    EXPECT_FALSE(Timer1()->isActive());
-    EXPECT_EQ(button("open_comm")->text(), QStringLiteral("打开串口"));
 }
 
 }  // namespace
