@@ -10,6 +10,7 @@ packages=(
     xvfb xauth x11-utils imagemagick xdotool
     fonts-wqy-zenhei
     clang clang-format libclang-rt-14-dev
+    dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

@@ -10,6 +10,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quellbox"));
+    // Lets the desktop match the window to its launcher and theme icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quellbox.Quellbox"));
 
     quellbox::ui::MainForm main_form(std::make_unique<quellbox::link::QtSerialPort>());
     main_form.centre_on_screen();

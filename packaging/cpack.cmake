@@ -1,0 +1,15 @@
+# The Debian package: `cpack -G DEB` in the build directory. Included from the top level so
+# the package configuration lands next to the build.
+set(CPACK_PACKAGE_NAME quellbox)
+set(CPACK_PACKAGE_VENDOR "Quellbox developers")
+set(CPACK_PACKAGE_CONTACT "Quellbox developers <dev@quellbox.example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Watch and switch the 16 relays of a serial relay board")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://quellbox.example.org")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+# Library dependencies come from dpkg-shlibdeps; the CJK font keeps the captions readable.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-zenhei | fonts-noto-cjk")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

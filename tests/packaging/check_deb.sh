@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a configured build directory and checks what it would install:
+# both programs, the launcher, the AppStream data and the theme icon, with the runtime
+# dependencies a desktop needs. Also validates the launcher and the AppStream file.
+set -euo pipefail
+build_dir=$1
+source_dir=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+desktop-file-validate "$source_dir/packaging/io.github.quellbox.Quellbox.desktop"
+appstreamcli validate --no-net "$source_dir/packaging/io.github.quellbox.Quellbox.metainfo.xml"
+
+(cd "$build_dir" && cpack -G DEB -B "$work" >/dev/null)
+deb=$(ls "$work"/quellbox_*.deb)
+files=$(dpkg-deb -c "$deb" | awk '{print $6}')
+status=0
+for expected in ./usr/bin/quellbox ./usr/bin/quellbox-board-sim \
+    ./usr/share/applications/io.github.quellbox.Quellbox.desktop \
+    ./usr/share/metainfo/io.github.quellbox.Quellbox.metainfo.xml \
+    ./usr/share/icons/hicolor/32x32/apps/quellbox.png; do
+    if ! grep -qx -- "$expected" <<<"$files"; then
+        echo "missing from the package: $expected"
+        status=1
+    fi
+done
+if grep -q -e '/include/' -e 'gtest' -e '_tests$' <<<"$files"; then
+    echo "the package carries build or test files:"
+    grep -e '/include/' -e 'gtest' -e '_tests$' <<<"$files"
+    status=1
+fi
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libqt6serialport6 libqt6widgets6 fonts-wqy-zenhei; do
+    if ! grep -q "$lib" <<<"$depends"; then
+        echo "Depends lacks $lib: $depends"
+        status=1
+    fi
+done
+exit $status
