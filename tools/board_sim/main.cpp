@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QString>
@@ -48,6 +49,7 @@ the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or 
   --reply-delay-ms MS   wait before answering (default 0)
   --paced               write replies byte by byte at the 9600-baud byte time (1.04 ms)
   --silent              never answer (commands are still applied)
+  --timestamps          start every output line with the CLOCK_MONOTONIC time in microseconds
   --seed S              seed of the fault generator (default 1)
   --corrupt-rate P      probability 0-1 that a reply has one byte flipped
   --drop-rate P         probability that a reply loses one byte
@@ -59,7 +61,7 @@ the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or 
   --reopen-ms MS        ... and after MS (default 500) publish a fresh pty; repeats
   --help                this text
 
-Output, one line per event:
+Output, one line per event (after the time stamp and a blank, with --timestamps):
   ready com<N> <slave>        the link exists; first line
   rx <8 hex bytes>            a command frame with a right checksum
   skip <hex bytes>            bytes before a header, thrown away
@@ -81,6 +83,7 @@ struct Options {
     milliseconds reply_delay{0};
     bool paced = false;
     bool silent = false;
+    bool timestamps = false;
     std::uint32_t seed = 1;
     quellbox::board::FaultRates rates;
     milliseconds silence{500};
@@ -88,7 +91,17 @@ struct Options {
     milliseconds reopen{500};
 };
 
+// --timestamps: the monotonic clock when the line is written, so a reader on the same machine
+// can put the board's events on its own steady clock (the same clock on Linux).
+bool stamp_lines = false;
+
 void say(const std::string& line) {
+    if (stamp_lines) {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        std::fprintf(stdout, "%lld ",
+                     static_cast<long long>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1'000);
+    }
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
 }
@@ -143,6 +156,8 @@ Options parse_options(int argc, char** argv) {
             o.paced = true;
         } else if (arg == "--silent") {
             o.silent = true;
+        } else if (arg == "--timestamps") {
+            o.timestamps = true;
         } else if (arg == "--seed") {
             o.seed = parse_int<std::uint32_t>(arg, value(), 0, UINT32_MAX);
         } else if (arg == "--corrupt-rate") {
@@ -478,6 +493,7 @@ class Simulator {
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const Options options = parse_options(argc, argv);
+    stamp_lines = options.timestamps;
     install_signals();
     return Simulator(options).run();
 }
