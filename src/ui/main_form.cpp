@@ -258,7 +258,10 @@ Colour MainForm::indicator_colour(int n) const {
 
 void MainForm::set_caption(int n, std::string_view text) {
     Q_ASSERT(is_channel(n));
-    if (is_channel(n)) Label2[n]->setText(qstring(text));
+    if (!is_channel(n)) return;
+    Label2[n]->setText(qstring(text));
+    // The logic writes a look colour first, caption second: the look is complete now.
+    Q_EMIT look_written(n);
 }
 
 void MainForm::set_openall_enabled(bool enabled) {

@@ -66,6 +66,11 @@ class MainForm final : public QWidget, public WindowSurface {
     // Places the window in the middle of the screen it is on.
     void centre_on_screen();
 
+  Q_SIGNALS:
+    // Channel n has just been given a look: its colour and then its caption are written.
+    // Lets an observer (the soak harness) judge every look at the moment it is shown.
+    void look_written(int n);
+
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
