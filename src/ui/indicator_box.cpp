@@ -1,14 +1,84 @@
 #include "ui/indicator_box.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
+#include <array>
 
+#include "controller/looks.h"
 #include "ui/colours.h"
 #include "ui/fonts.h"
 #include "ui/form_layout.h"
 
 namespace quellbox::ui {
+namespace {
+
+constexpr std::array<const char*, channel_count + 1> channel_names = {
+    "",         "第一路",   "第二路",   "第三路",   "第四路",   "第五路",
+    "第六路",   "第七路",   "第八路",   "第九路",   "第十路",   "第十一路",
+    "第十二路", "第十三路", "第十四路", "第十五路", "第十六路",
+};
+
+// What pressing the box does in each look: a channel click asks for the opposite of a known
+// state and for nothing otherwise.
+QString what_a_press_does(Colour colour) {
+    switch (colour) {
+        case controller::colour_energized:
+            return QStringLiteral("单击或按空格键断开此路继电器。");
+        case controller::colour_released:
+            return QStringLiteral("单击或按空格键吸合此路继电器。");
+        case controller::colour_port_closed:
+            return QStringLiteral("打开串口后显示此路状态。");
+        default:
+            return QStringLiteral("继电器板尚未回报此路状态, 单击无效。");
+    }
+}
+
+// To assistive technology the box is a button whose press action is a click.
+class IndicatorAccessible final : public QAccessibleWidget {
+  public:
+    explicit IndicatorAccessible(IndicatorBox* box) : QAccessibleWidget(box, QAccessible::Button) {}
+
+    QStringList actionNames() const override {
+        return QAccessibleWidget::actionNames() << pressAction();
+    }
+
+    void doAction(const QString& action) override {
+        if (action == pressAction()) {
+            if (widget()->isEnabled()) static_cast<IndicatorBox*>(widget())->activate();
+            return;
+        }
+        QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface* indicator_accessible(const QString& class_name, QObject* object) {
+    if (class_name != QLatin1String(IndicatorBox::staticMetaObject.className())) return nullptr;
+    auto* box = qobject_cast<IndicatorBox*>(object);
+    return box != nullptr ? new IndicatorAccessible(box) : nullptr;
+}
+
+}  // namespace
+
+QString channel_name(int channel) {
+    if (channel < 1 || channel > channel_count) return {};
+    return QString::fromUtf8(channel_names[static_cast<std::size_t>(channel)]);
+}
+
+QString state_in_words(Colour colour) {
+    switch (colour) {
+        case controller::colour_energized:
+            return QStringLiteral("吸合");
+        case controller::colour_released:
+            return QStringLiteral("断开");
+        case controller::colour_port_closed:
+            return QStringLiteral("状态未知 (串口已关闭)");
+        default:
+            return QStringLiteral("状态未知");
+    }
+}
 
 CaptionLabel::CaptionLabel(int channel, QWidget* parent) : QLabel(parent), channel_(channel) {
     setObjectName(QStringLiteral("Label2_%1").arg(channel));
@@ -30,6 +100,12 @@ void CaptionLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 IndicatorBox::IndicatorBox(int channel, Colour initial, QWidget* parent)
     : QFrame(parent), channel_(channel), colour_(initial), caption_(nullptr) {
+    static const bool accessible_factory_installed = [] {
+        QAccessible::installFactory(indicator_accessible);
+        return true;
+    }();
+    Q_UNUSED(accessible_factory_installed);
+
     setObjectName(QStringLiteral("Picture1_%1").arg(channel));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
@@ -39,12 +115,27 @@ IndicatorBox::IndicatorBox(int channel, Colour initial, QWidget* parent)
 
     caption_ = new CaptionLabel(channel, this);
     caption_->setGeometry(layout::caption.translated(contentsRect().topLeft()));
+    describe_state();
 }
 
 void IndicatorBox::set_colour(Colour colour) {
+    // The logic rewrites every channel's look on each accepted status frame and on each stale
+    // tick; most of those writes change nothing and must cost next to nothing. (The caption
+    // needs no such check here: QLabel::setText ignores the text the label already shows.)
     if (colour == colour_) return;
     colour_ = colour;
     update();
+    describe_state();
+}
+
+// The state in words follows the colour: it is the colour that records what the board last
+// reported, and the caption always comes with it.
+void IndicatorBox::describe_state() {
+    const QString name = channel_name(channel_);
+    const QString state = state_in_words(colour_);
+    setAccessibleName(QStringLiteral("%1: %2").arg(name, state));
+    setAccessibleDescription(
+        QStringLiteral("%1: %2。%3").arg(name, state, what_a_press_does(colour_)));
 }
 
 void IndicatorBox::paintEvent(QPaintEvent* /*event*/) {
@@ -66,7 +157,7 @@ void IndicatorBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void IndicatorBox::mouseReleaseEvent(QMouseEvent* event) {
-    if (click_.release(*event, rect())) Q_EMIT clicked(channel_);
+    if (click_.release(*event, rect())) activate();
     event->accept();
 }
 
@@ -75,7 +166,7 @@ void IndicatorBox::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Space:
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (!event->isAutoRepeat()) Q_EMIT clicked(channel_);
+            if (!event->isAutoRepeat()) activate();
             event->accept();
             return;
         default:

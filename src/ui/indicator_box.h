@@ -2,14 +2,26 @@
 // One channel's box: the indicator Picture1(n), painted in the colour the logic last wrote, with
 // its caption Label2(n) on top. Indicator and caption report their clicks separately, because
 // the logic has a handler for each.
+//
+// Colour is not the only way the state shows: the box carries the channel's name and state in
+// words as its accessible name and description, and assistive technology sees it as a button
+// that can be pressed like a click.
 
 #include <QFrame>
 #include <QLabel>
+#include <QString>
 
 #include "ui/click_gesture.h"
 #include "ui/window_surface.h"
 
 namespace quellbox::ui {
+
+// The channel's name as its name label shows it: "第一路" to "第十六路"; empty outside 1 to 16.
+QString channel_name(int channel);
+
+// The state a look stands for, in words: "吸合", "断开", "状态未知", or for the port-closed
+// look "状态未知 (串口已关闭)". Any other colour tells nothing about the relay: "状态未知".
+QString state_in_words(Colour colour);
 
 // Label2(n): transparent, so the indicator's colour shows around and behind the text.
 class CaptionLabel final : public QLabel {
@@ -39,9 +51,13 @@ class IndicatorBox final : public QFrame {
     CaptionLabel* caption() const { return caption_; }
 
     // The value is kept exactly as written: the logic reads it back to decide what a click
-    // means, so it must never come back as a resolved or rounded colour.
+    // means, so it must never come back as a resolved or rounded colour. Writing the colour the
+    // box already has is still a write, but neither repaints nor renames anything.
     Colour colour() const { return colour_; }
     void set_colour(Colour colour);
+
+    // What a click, the space bar or an assistive technology's press action does.
+    void activate() { Q_EMIT clicked(channel_); }
 
   Q_SIGNALS:
     void clicked(int channel);
@@ -53,6 +69,8 @@ class IndicatorBox final : public QFrame {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void describe_state();
+
     int channel_;
     Colour colour_;
     CaptionLabel* caption_;

@@ -1,0 +1,150 @@
+// The channel indicators in words: each box's accessible name and description carry the
+// channel's name and its state, and follow every look the logic gives it. Also that rewriting
+// a look the box already shows repaints nothing, which is what keeps the poll cycle cheap.
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QEvent>
+
+#include "form_fixture.h"
+
+namespace quellbox::test {
+namespace {
+
+const char* const names[] = {
+    "第一路", "第二路", "第三路",   "第四路",   "第五路",   "第六路",   "第七路",   "第八路",
+    "第九路", "第十路", "第十一路", "第十二路", "第十三路", "第十四路", "第十五路", "第十六路",
+};
+
+QString expected_name(int n, const char* state) {
+    return QStringLiteral("%1: %2").arg(QString::fromUtf8(names[n - 1]), QString::fromUtf8(state));
+}
+
+class IndicatorWords : public FormTest {
+  protected:
+    QString name_of(int n) const { return Picture1(n)->accessibleName(); }
+    QString description_of(int n) const { return Picture1(n)->accessibleDescription(); }
+
+    // Channels 16 and 1 energized, all others released.
+    void feed_status_16_and_1() {
+        port.feed({0x22, 0x00, 0x00, 0x00, 0x00, 0x80, 0x01, 0xA3});
+        port.raise_comm();
+    }
+};
+
+TEST_F(IndicatorWords, StartUpNamesEveryChannelAsNotKnown) {
+    for (int n = 1; n <= 16; ++n) {
+        EXPECT_EQ(name_of(n), expected_name(n, "状态未知")) << "channel " << n;
+        EXPECT_TRUE(description_of(n).startsWith(expected_name(n, "状态未知"))) << n;
+    }
+}
+
+TEST_F(IndicatorWords, StatusFrameSetsEachChannelsStateInWords) {
+    open_port();
+    feed_status_16_and_1();
+    for (int n = 1; n <= 16; ++n) {
+        const char* state = (n == 1 || n == 16) ? "吸合" : "断开";
+        EXPECT_EQ(name_of(n), expected_name(n, state)) << "channel " << n;
+        EXPECT_TRUE(description_of(n).startsWith(expected_name(n, state)))
+            << description_of(n).toStdString();
+    }
+    // The description also says what a press would do, which differs between the two states.
+    EXPECT_NE(description_of(1).mid(name_of(1).size()), description_of(2).mid(name_of(2).size()));
+}
+
+TEST_F(IndicatorWords, SilentBoardTurnsTheWordsBackToNotKnown) {
+    open_port();
+    feed_status_16_and_1();
+    for (int i = 0; i < 5; ++i) tick();
+    EXPECT_EQ(name_of(1), expected_name(1, "吸合")) << "five ticks leave the display alone";
+    tick();
+    EXPECT_EQ(name_of(1), expected_name(1, "状态未知"));
+    EXPECT_EQ(name_of(2), expected_name(2, "状态未知"));
+}
+
+TEST_F(IndicatorWords, ClosedPortIsToldApartFromAnUnknownState) {
+    open_port();
+    feed_status_16_and_1();
+    click(button("open_comm"));
+    ASSERT_FALSE(port.is_open());
+    for (int n = 1; n <= 16; ++n) {
+        EXPECT_EQ(name_of(n), expected_name(n, "状态未知 (串口已关闭)")) << "channel " << n;
+    }
+}
+
+TEST_F(IndicatorWords, AssistiveTechnologySeesAButtonWhosePressIsAClick) {
+    open_port();
+    feed_status_16_and_1();
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(Picture1(1));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->role(), QAccessible::Button);
+    EXPECT_EQ(box->text(QAccessible::Name), expected_name(1, "吸合"));
+    EXPECT_EQ(box->text(QAccessible::Description), description_of(1));
+
+    QAccessibleActionInterface* actions = box->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    tick();
+    // Channel 1 was energized, so the press asks to release it.
+    EXPECT_EQ(hex(last_frame()), "55 01 11 00 00 00 01 68");
+}
+
+// ---- unchanged looks repaint nothing ----
+
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+class UnchangedLooks : public IndicatorWords {
+  protected:
+    void SetUp() override {
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        open_port();
+        feed_status_16_and_1();
+        flush_paints();
+        Picture1(3)->installEventFilter(&counter);
+        Picture1(3)->caption()->installEventFilter(&counter);
+    }
+    static void flush_paints() {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+
+    PaintCounter counter;
+};
+
+TEST_F(UnchangedLooks, SameStatusAgainNeitherRepaintsNorRenames) {
+    feed_status_16_and_1();
+    flush_paints();
+    EXPECT_EQ(counter.paints, 0);
+    EXPECT_EQ(name_of(3), expected_name(3, "断开"));
+
+    // The counter does see a real change: channel 3 energized.
+    port.feed({0x22, 0x00, 0x00, 0x00, 0x00, 0x80, 0x05, 0xA7});
+    port.raise_comm();
+    flush_paints();
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_EQ(name_of(3), expected_name(3, "吸合"));
+}
+
+TEST_F(UnchangedLooks, CaptionRewrittenWithItsOwnTextIsNotRepainted) {
+    form.set_caption(3, "  断开");
+    flush_paints();
+    EXPECT_EQ(counter.paints, 0);
+
+    form.set_caption(3, "  吸合");
+    flush_paints();
+    EXPECT_GT(counter.paints, 0);
+}
+
+}  // namespace
+}  // namespace quellbox::test
