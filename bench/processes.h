@@ -1,0 +1,74 @@
+#pragma once
+// The bench's helpers around other processes: a private runtime folder, the virtual board with
+// its time-stamped output going to a file (so nothing reads it while the window is measured),
+// the board's log read back afterwards, and a busy loop that keeps one core loaded.
+
+#include <QProcess>
+#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+namespace quellbox::bench {
+
+// A fresh 0700 folder under /tmp, for XDG_RUNTIME_DIR; removed by the destructor.
+class PrivateRuntimeDir {
+  public:
+    PrivateRuntimeDir();
+    ~PrivateRuntimeDir();
+    PrivateRuntimeDir(const PrivateRuntimeDir&) = delete;
+    PrivateRuntimeDir& operator=(const PrivateRuntimeDir&) = delete;
+
+    const QString& path() const { return path_; }
+
+  private:
+    QString path_;
+};
+
+// One line of `quellbox-board-sim --timestamps`: "<microseconds> <kind> <rest>".
+struct SimLine {
+    std::int64_t t_us = 0;  // CLOCK_MONOTONIC, the clock of std::chrono::steady_clock
+    QString kind;           // "rx", "tx", "state", ...
+    QString rest;           // for rx and tx the frame, "55 01 10 00 00 00 00 66"
+};
+
+// Lines without a time stamp are skipped.
+std::vector<SimLine> read_sim_log(const QString& path);
+
+// quellbox-board-sim --paced --timestamps as port 1, publishing in `runtime_dir`.
+class BoardSimProcess {
+  public:
+    BoardSimProcess(const QString& program, const QString& runtime_dir, const QString& log_path);
+    ~BoardSimProcess();
+    BoardSimProcess(const BoardSimProcess&) = delete;
+    BoardSimProcess& operator=(const BoardSimProcess&) = delete;
+
+    // Waits (without an event loop) for the "ready" line; false on time-out or exit.
+    bool wait_ready(std::chrono::milliseconds timeout);
+    // SIGTERM and wait, so the log is complete.
+    void stop();
+
+  private:
+    QProcess process_;
+    QString log_path_;
+};
+
+// `sh -c 'while :; do :; done'`, ended by its process id with SIGKILL.
+class BusyLoop {
+  public:
+    BusyLoop();
+    ~BusyLoop();
+    BusyLoop(const BusyLoop&) = delete;
+    BusyLoop& operator=(const BusyLoop&) = delete;
+
+    qint64 pid() const { return pid_; }
+
+  private:
+    QProcess process_;
+    qint64 pid_ = 0;
+};
+
+// The three load averages of /proc/loadavg.
+std::vector<double> load_average();
+
+}  // namespace quellbox::bench

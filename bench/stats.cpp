@@ -1,0 +1,36 @@
+#include "stats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace quellbox::bench {
+
+double percentile(const std::vector<double>& sorted, double p) {
+    const auto n = static_cast<double>(sorted.size());
+    const double rank = std::ceil(p / 100.0 * n);
+    const auto index = static_cast<std::size_t>(std::clamp(rank, 1.0, n)) - 1;
+    return sorted[index];
+}
+
+Summary summarize(std::vector<double> samples) {
+    Summary s;
+    if (samples.empty()) return s;
+    std::sort(samples.begin(), samples.end());
+    s.count = samples.size();
+    s.mean = std::accumulate(samples.begin(), samples.end(), 0.0) / static_cast<double>(s.count);
+    s.min = samples.front();
+    s.max = samples.back();
+    s.p50 = percentile(samples, 50);
+    s.p90 = percentile(samples, 90);
+    s.p99 = percentile(samples, 99);
+    return s;
+}
+
+std::vector<double> differences(const std::vector<double>& series) {
+    std::vector<double> out;
+    for (std::size_t i = 1; i < series.size(); ++i) out.push_back(series[i] - series[i - 1]);
+    return out;
+}
+
+}  // namespace quellbox::bench

@@ -1,0 +1,29 @@
+#pragma once
+// Order statistics of a set of samples. Percentiles are nearest-rank: the value at or below
+// which at least p percent of the samples lie, always one of the samples themselves.
+
+#include <cstddef>
+#include <vector>
+
+namespace quellbox::bench {
+
+struct Summary {
+    std::size_t count = 0;
+    double mean = 0;
+    double min = 0;
+    double p50 = 0;
+    double p90 = 0;
+    double p99 = 0;
+    double max = 0;
+};
+
+// `sorted` ascending and not empty; p from 0 to 100.
+double percentile(const std::vector<double>& sorted, double p);
+
+// All zeros for an empty set.
+Summary summarize(std::vector<double> samples);
+
+// Differences between neighbours of a rising series.
+std::vector<double> differences(const std::vector<double>& series);
+
+}  // namespace quellbox::bench
