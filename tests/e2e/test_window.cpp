@@ -230,6 +230,7 @@ TEST_F(OperatorCommands, ChannelClicksToggleTheRelayTheIndicatorShows) {
                              Step{"Label2_16", "rx 55 01 12 00 00 00 10 78", 0x8014},
                              Step{"Picture1_3", "rx 55 01 11 00 00 00 03 6a", 0x8010}}) {
         perform(step);
+        if (HasFatalFailure()) return;
     }
 }
 
@@ -287,21 +288,20 @@ TEST_F(LinkFailures, SilentBoardKeepsTheLastLookFiveTicksAndTurnsYellowOnTheSixt
 }
 
 TEST_F(LinkFailures, HangUpClosesThePortWithOneNoticeAndNoSpinThenReopens) {
-    start_board({"--initial", "0003", "--hangup-after", "10", "--reopen-ms", "300"});
+    start_board({"--initial", "0003", "--hangup-after", "10", "--reopen-ms", "600"});
     click_open_comm();
     ASSERT_TRUE(sim->wait_for_line("hangup"));
+    // However the dead line is noticed, the tool must not spin on it.
+    const double share = cpu_share_over(300ms);
+    std::printf("CPU share after hang-up: %.1f%% of one core\n", share * 100);
+    EXPECT_LT(share, 0.1) << "the event loop spins on the dead line";
+
     ASSERT_TRUE(wait_until([&] { return form->notice_box() != nullptr; }));
     EXPECT_EQ(looks(), all(port_closed));
     expect_port_state(false);
     EXPECT_TRUE(form->last_notice_text().contains(sim->slave_path()))
         << form->last_notice_text().toStdString();
-
-    // The operator dismisses the notice; the tool then idles and no second notice follows.
-    click(form->notice_box()->button(QMessageBox::Ok));
-    const double share = cpu_share_over(300ms);
-    std::printf("CPU share after hang-up: %.1f%% of one core\n", share * 100);
-    EXPECT_LT(share, 0.5) << "the event loop spins on the dead line";
-    EXPECT_TRUE(form->notice_box() == nullptr || !form->notice_box()->isVisible());
+    click(form->notice_box()->button(QMessageBox::Ok));  // the operator dismisses it
 
     ASSERT_TRUE(sim->wait_for_line("reopen "));
     const int heard = sim->count_lines("rx ");
@@ -309,6 +309,8 @@ TEST_F(LinkFailures, HangUpClosesThePortWithOneNoticeAndNoSpinThenReopens) {
     expect_port_state(true);
     ASSERT_TRUE(sim->wait_for_line("rx ", heard + 1));
     EXPECT_TRUE(shows(relays(0x0003)));
+    EXPECT_TRUE(form->notice_box() == nullptr || !form->notice_box()->isVisible())
+        << "a second notice: " << form->last_notice_text().toStdString();
 }
 
 }  // namespace
