@@ -72,20 +72,19 @@ std::vector<std::string> relays(std::uint16_t map) {
     return out;
 }
 
-double cpu_seconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // Share of one core this process used while the event loop ran for `period`.
 double cpu_share_over(std::chrono::milliseconds period) {
-    const double cpu_before = cpu_seconds();
+    auto cpu = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return std::chrono::seconds(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               std::chrono::microseconds(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+    };
+    const auto cpu_before = cpu();
     const auto wall_before = std::chrono::steady_clock::now();
     settle(period);
-    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wall_before;
-    return (cpu_seconds() - cpu_before) / wall.count();
+    const std::chrono::duration<double> used = cpu() - cpu_before;
+    return used / (std::chrono::steady_clock::now() - wall_before);
 }
 
 class WindowTest : public ::testing::Test {
@@ -136,12 +135,12 @@ class WindowTest : public ::testing::Test {
         QTest::keyClick(control(field), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(control(field), text);
     }
-    std::string text_of(const char* button) const {
-        return control<QPushButton>(button)->text().toStdString();
+    std::string open_comm_caption() const {
+        return control<QPushButton>("open_comm")->text().toStdString();
     }
 
     void expect_port_state(bool opened) const {
-        EXPECT_EQ(text_of("open_comm"), opened ? "关闭串口" : "打开串口");
+        EXPECT_EQ(open_comm_caption(), opened ? "关闭串口" : "打开串口");
         EXPECT_EQ(control("chuankou_num")->isEnabled(), !opened);
         EXPECT_EQ(control("openall")->isEnabled(), opened);
         EXPECT_EQ(control("closeall")->isEnabled(), opened);
@@ -212,7 +211,7 @@ TEST_F(PortOpenClose, PortNumberThatLeadsNowhereGivesANoticeAndChangesNothing) {
             << form->last_notice_text().toStdString();
         // Still as it came up: not-known looks, buttons and port field enabled, timer running.
         EXPECT_EQ(looks(), all(not_known));
-        EXPECT_EQ(text_of("open_comm"), "打开串口");
+        EXPECT_EQ(open_comm_caption(), "打开串口");
         for (const char* name : {"chuankou_num", "openall", "closeall"}) {
             EXPECT_TRUE(control(name)->isEnabled()) << name;
         }
