@@ -9,8 +9,7 @@
 # The tests that assert how little CPU an idle event loop takes after a hang-up are left out
 # (filter -*NoSpin*:*WithoutSpinning*): under valgrind every instruction costs tens of times
 # more, so a share of a core means nothing there. MEMCHECK_BUILD_DIR=<dir> uses an already
-# configured build folder
-# instead of the dev preset's.
+# configured build folder instead of the dev preset's.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
