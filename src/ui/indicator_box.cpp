@@ -4,8 +4,15 @@
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmapCache>
+#include <QStyleOption>
 #include <QStyleOptionFocusRect>
+#include <QTextOption>
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <utility>
+#include <vector>
 
 #include "controller/looks.h"
 #include "ui/colours.h"
@@ -60,6 +67,29 @@ QAccessibleInterface* indicator_accessible(const QString& class_name, QObject* o
     return box != nullptr ? new IndicatorAccessible(box) : nullptr;
 }
 
+// Everything that goes into a face: the fill and all that drawFrame() looks at.
+struct FaceKey {
+    QRgb fill;
+    QSize size;
+    qreal ratio;
+    int frame_style;
+    int line_width;
+    int mid_line_width;
+    qint64 palette;
+    bool enabled;
+    bool active;
+    bool focus;
+
+    bool operator==(const FaceKey&) const = default;
+};
+
+// The faces drawn so far. Their pixmaps live in QPixmapCache, which may drop one at any time:
+// then it is drawn again.
+std::vector<std::pair<FaceKey, QPixmapCache::Key>>& known_faces() {
+    static std::vector<std::pair<FaceKey, QPixmapCache::Key>> faces;
+    return faces;
+}
+
 }  // namespace
 
 QString channel_name(int channel) {
@@ -86,6 +116,51 @@ CaptionLabel::CaptionLabel(int channel, QWidget* parent) : QLabel(parent), chann
     setForegroundRole(QPalette::ButtonText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setAutoFillBackground(false);
+}
+
+// What QLabel paints for plain, unframed, left-to-right text without margin or indent, the
+// only kind a caption holds: the text in the foreground colour at the top left of the contents,
+// clipped to them only if it does not fit. Anything else is left to QLabel.
+void CaptionLabel::paintEvent(QPaintEvent* event) {
+    const QString shown = text();
+    const bool plain =
+        frameShape() == QFrame::NoFrame && margin() == 0 && indent() <= 0 &&
+        textFormat() != Qt::RichText && !Qt::mightBeRichText(shown) && !wordWrap() &&
+        alignment() == (Qt::AlignLeft | Qt::AlignTop) && layoutDirection() == Qt::LeftToRight &&
+        isEnabled() && buddy() == nullptr && focusPolicy() == Qt::NoFocus &&
+        !(textInteractionFlags() &
+          (Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard | Qt::TextEditable)) &&
+        !shown.isRightToLeft();
+    if (!plain || shown.isEmpty()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    painter.setPen(QPen(option.palette.brush(foregroundRole()), painter.pen().widthF()));
+    const QRect area = contentsRect();
+    const QStaticText& laid_out = prepared(shown);
+    const QSizeF size = laid_out.size();
+    if (size.width() > area.width() || size.height() > area.height()) {
+        painter.setClipRect(area, Qt::IntersectClip);
+    }
+    painter.drawStaticText(area.topLeft(), laid_out);
+}
+
+const QStaticText& CaptionLabel::prepared(const QString& text) {
+    for (const QStaticText& candidate : prepared_) {
+        if (candidate.text() == text) return candidate;
+    }
+    QStaticText& slot = prepared_[next_prepared_];
+    next_prepared_ = (next_prepared_ + 1) % prepared_.size();
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setTextDirection(Qt::LeftToRight);
+    option.setWrapMode(QTextOption::NoWrap);
+    slot = QStaticText(text);
+    slot.setTextFormat(Qt::PlainText);
+    slot.setTextOption(option);
+    return slot;
 }
 
 void CaptionLabel::mousePressEvent(QMouseEvent* event) {
@@ -139,16 +214,60 @@ void IndicatorBox::describe_state() {
 }
 
 void IndicatorBox::paintEvent(QPaintEvent* /*event*/) {
+    const QColor fill = resolve_colour(colour_, palette());
     QPainter painter(this);
-    painter.fillRect(rect(), resolve_colour(colour_, palette()));
-    drawFrame(&painter);
+    if (const QPixmap* face = cached_face(fill)) {
+        painter.drawPixmap(0, 0, *face);
+    } else {
+        paint_face(painter, fill);
+    }
     if (hasFocus()) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
         option.rect = contentsRect().adjusted(1, 1, -1, -1);
-        option.backgroundColor = resolve_colour(colour_, palette());
+        option.backgroundColor = fill;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
+}
+
+void IndicatorBox::paint_face(QPainter& painter, const QColor& fill) {
+    painter.fillRect(rect(), fill);
+    drawFrame(&painter);
+}
+
+// A change of state repaints all sixteen boxes, and drawing the bevel is most of that: with
+// four looks and one size, copying a face drawn once is enough.
+const QPixmap* IndicatorBox::cached_face(const QColor& fill) {
+    const qreal ratio = devicePixelRatioF();
+    if (ratio != std::round(ratio)) return nullptr;
+    const FaceKey key{fill.rgba(),
+                      size(),
+                      ratio,
+                      frameStyle(),
+                      lineWidth(),
+                      midLineWidth(),
+                      palette().cacheKey(),
+                      isEnabled(),
+                      isActiveWindow(),
+                      hasFocus()};
+    auto& faces = known_faces();
+    const auto known = std::find_if(faces.begin(), faces.end(),
+                                    [&](const auto& face) { return face.first == key; });
+    if (known != faces.end() && QPixmapCache::find(known->second, &face_)) return &face_;
+
+    face_ = QPixmap(size() * ratio);
+    face_.setDevicePixelRatio(ratio);
+    QPainter painter(&face_);
+    paint_face(painter, fill);
+    painter.end();
+    const QPixmapCache::Key cached = QPixmapCache::insert(face_);
+    if (known != faces.end()) {
+        known->second = cached;
+    } else {
+        if (faces.size() >= 32) faces.erase(faces.begin());  // a palette or size left behind
+        faces.emplace_back(key, cached);
+    }
+    return &face_;
 }
 
 void IndicatorBox::mousePressEvent(QMouseEvent* event) {

@@ -9,7 +9,10 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPixmap>
+#include <QStaticText>
 #include <QString>
+#include <array>
 
 #include "ui/click_gesture.h"
 #include "ui/window_surface.h"
@@ -33,12 +36,19 @@ class CaptionLabel final : public QLabel {
     void clicked(int channel);
 
   protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    // The caption laid out once per text: a change of state repaints all sixteen captions, and
+    // laying out the same few texts again each time is most of what that costs.
+    const QStaticText& prepared(const QString& text);
+
     int channel_;
     ClickGesture click_;
+    std::array<QStaticText, 4> prepared_;
+    std::size_t next_prepared_ = 0;
 };
 
 // Picture1(n).
@@ -70,6 +80,13 @@ class IndicatorBox final : public QFrame {
 
   private:
     void describe_state();
+    // Colour and sunken border, which is all of the box but the focus frame.
+    void paint_face(QPainter& painter, const QColor& fill);
+    // The face drawn once per look, size and palette and shared by all boxes (nullptr where
+    // copying it could differ from drawing it, at a fractional device pixel ratio).
+    const QPixmap* cached_face(const QColor& fill);
+
+    QPixmap face_;  // the face last used, kept so it outlives the cache's eviction
 
     int channel_;
     Colour colour_;
