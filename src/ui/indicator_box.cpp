@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPixmapCache>
@@ -140,26 +141,30 @@ void CaptionLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setPen(QPen(option.palette.brush(foregroundRole()), painter.pen().widthF()));
     const QRect area = contentsRect();
-    const QStaticText& laid_out = prepared(shown);
-    const QSizeF size = laid_out.size();
-    if (size.width() > area.width() || size.height() > area.height()) {
+    const Prepared& laid_out = prepared(shown);
+    // drawText() cuts off a text larger than its rectangle, and only such a text.
+    if (laid_out.size.width() > area.width() || laid_out.size.height() > area.height()) {
         painter.setClipRect(area, Qt::IntersectClip);
     }
-    painter.drawStaticText(area.topLeft(), laid_out);
+    painter.drawStaticText(area.topLeft(), laid_out.text);
 }
 
-const QStaticText& CaptionLabel::prepared(const QString& text) {
-    for (const QStaticText& candidate : prepared_) {
-        if (candidate.text() == text) return candidate;
+const CaptionLabel::Prepared& CaptionLabel::prepared(const QString& text) {
+    const QFont& current = font();
+    for (const Prepared& candidate : prepared_) {
+        if (candidate.text.text() == text && candidate.font == current) return candidate;
     }
-    QStaticText& slot = prepared_[next_prepared_];
+    Prepared& slot = prepared_[next_prepared_];
     next_prepared_ = (next_prepared_ + 1) % prepared_.size();
     QTextOption option(Qt::AlignLeft | Qt::AlignTop);
     option.setTextDirection(Qt::LeftToRight);
     option.setWrapMode(QTextOption::NoWrap);
-    slot = QStaticText(text);
-    slot.setTextFormat(Qt::PlainText);
-    slot.setTextOption(option);
+    slot.text = QStaticText(text);
+    slot.text.setTextFormat(Qt::PlainText);
+    slot.text.setTextOption(option);
+    slot.text.prepare(QTransform(), current);
+    slot.font = current;
+    slot.size = QFontMetricsF(current, this).size(Qt::TextForceLeftToRight, text);
     return slot;
 }
 

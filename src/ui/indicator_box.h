@@ -7,9 +7,11 @@
 // words as its accessible name and description, and assistive technology sees it as a button
 // that can be pressed like a click.
 
+#include <QFont>
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
+#include <QSizeF>
 #include <QStaticText>
 #include <QString>
 #include <array>
@@ -41,13 +43,19 @@ class CaptionLabel final : public QLabel {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    // A text laid out once, with the size QPainter::drawText() would give it in the same font.
+    struct Prepared {
+        QStaticText text;
+        QFont font;
+        QSizeF size;
+    };
     // The caption laid out once per text: a change of state repaints all sixteen captions, and
     // laying out the same few texts again each time is most of what that costs.
-    const QStaticText& prepared(const QString& text);
+    const Prepared& prepared(const QString& text);
 
     int channel_;
     ClickGesture click_;
-    std::array<QStaticText, 4> prepared_;
+    std::array<Prepared, 4> prepared_;
     std::size_t next_prepared_ = 0;
 };
 

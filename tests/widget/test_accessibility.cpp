@@ -1,10 +1,15 @@
 // The channel indicators in words: each box's accessible name and description carry the
-// channel's name and its state, and follow every look the logic gives it. Also that rewriting
-// a look the box already shows repaints nothing, which is what keeps the poll cycle cheap.
+// channel's name and its state, and follow every look the logic gives it. Also what keeps
+// repainting the indicators cheap: rewriting a look the box already shows repaints nothing, and
+// the shortcuts taken when it does (a caption laid out once, a face drawn once) change no pixel.
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QEvent>
+#include <QImage>
+#include <QPalette>
+
+#include "ui/fonts.h"
 
 #include "form_fixture.h"
 
@@ -144,6 +149,49 @@ TEST_F(UnchangedLooks, CaptionRewrittenWithItsOwnTextIsNotRepainted) {
     form.set_caption(3, "  吸合");
     flush_paints();
     EXPECT_GT(counter.paints, 0);
+}
+
+// ---- cheaper repaints draw the same ----
+
+TEST(CaptionPaint, DrawsExactlyWhatAPlainLabelDraws) {
+    // The last text does not fit the caption and must be cut off the way QLabel cuts it.
+    for (const char* text : {"  吸合", "  断开", "状态未知", "状态未知状态未知状态"}) {
+        ui::CaptionLabel caption(1, nullptr);
+        QLabel reference;
+        reference.setFont(ui::song_font(ui::TextSize::pt15));
+        reference.setForegroundRole(QPalette::ButtonText);
+        reference.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        for (QLabel* label : {static_cast<QLabel*>(&caption), &reference}) {
+            label->setText(QString::fromUtf8(text));
+            label->resize(81, 25);
+            label->setContentsMargins(3, 2, 3, 2);  // text cut off inside the widget's edges
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::Window, QColor(0, 255, 0));
+            label->setPalette(palette);
+            label->setAutoFillBackground(true);  // the same known colour behind both
+        }
+        // Twice: the second paint takes the caption's prepared layout.
+        for (int pass = 0; pass < 2; ++pass) {
+            EXPECT_EQ(caption.grab().toImage(), reference.grab().toImage())
+                << text << ", paint " << pass + 1;
+        }
+    }
+}
+
+TEST(IndicatorFace, SunkenBevelFollowsThePalette) {
+    ui::IndicatorBox box(1, 0x00FF00, nullptr);
+    box.resize(89, 41);
+    const QRgb first = box.palette().color(QPalette::Dark).rgb();
+    for (int pass = 0; pass < 2; ++pass) {  // drawn, then copied
+        const QImage image = box.grab().toImage();
+        EXPECT_EQ(image.pixel(0, 0), first) << "top left: the sunken side";
+        EXPECT_EQ(image.pixel(44, 20), qRgb(0, 255, 0)) << "inside: the look's colour";
+    }
+    QPalette palette = box.palette();
+    palette.setColor(QPalette::Dark, QColor(1, 2, 3));
+    box.setPalette(palette);
+    EXPECT_EQ(box.grab().toImage().pixel(0, 0), qRgb(1, 2, 3))
+        << "a face drawn with the old palette was reused";
 }
 
 }  // namespace
