@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <map>
 #include <vector>
 
@@ -39,6 +40,12 @@ QJsonObject summarize_callgrind(const QString& folder) {
     }
 
     QJsonObject out;
+    if (instructions.empty()) return out;
+    // What the profiled run itself counted, if it left its counts beside the profiles.
+    QFile counts(dir.filePath(QStringLiteral("counts.json")));
+    if (counts.open(QIODevice::ReadOnly)) {
+        out[QStringLiteral("run")] = QJsonDocument::fromJson(counts.readAll()).object();
+    }
     for (const auto& [label, values] : instructions) {
         QJsonObject entry = to_json(summarize(values));
         if (label.startsWith(QLatin1String("frame")) || label == QLatin1String("stray")) {
