@@ -1,6 +1,7 @@
 # Front door for the common tasks. Every target installs what is missing first, so the quick
 # start works on a fresh Debian machine.
-.PHONY: deps build test build-asan test-asan demo run fuzz format format-check clean
+.PHONY: deps build test build-asan test-asan demo run fuzz soak bench memcheck tidy format \
+        format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -37,6 +38,20 @@ demo: build
 run: build
 	build/dev/src/app/quellbox
 
+# Hardening and measurement. SECONDS and MINUTES set how long the runs last.
 SECONDS ?= 60
+MINUTES ?= 10
 fuzz: deps
 	scripts/fuzz.sh $(SECONDS)
+
+soak: deps
+	scripts/soak.sh $(MINUTES)
+
+bench: deps
+	scripts/bench.sh $(SECONDS)
+
+memcheck: build
+	scripts/memcheck.sh
+
+tidy: build
+	scripts/tidy.sh

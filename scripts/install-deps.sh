@@ -11,6 +11,7 @@ packages=(
     fonts-wqy-zenhei
     clang clang-format libclang-rt-14-dev
     dpkg-dev desktop-file-utils appstream
+    valgrind clang-tidy
 )
 
 missing=()
