@@ -192,8 +192,8 @@ Column analyse(const QString& label, const QJsonObject& run, const std::vector<S
     // ---- CPU and memory ----
     const double quiet_s = (t_quiet_end - t0) / 1e6;
     const double clicking_s = (t1 - t_quiet_end) / 1e6;
-    const double cpu_quiet = num("cpu_quiet_user_s") + num("cpu_quiet_system_s");
-    const double cpu_clicking = num("cpu_clicking_user_s") + num("cpu_clicking_system_s");
+    const double cpu_quiet = num("cpu_quiet_s");
+    const double cpu_clicking = num("cpu_clicking_s");
     j[QStringLiteral("polling_seconds")] = quiet_s;
     j[QStringLiteral("clicking_seconds")] = clicking_s;
     j[QStringLiteral("cpu_percent_polling")] = mean(cpu_quiet, quiet_s) * 100;

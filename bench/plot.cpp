@@ -93,7 +93,8 @@ void draw_panel(QPainter& p, const QRectF& area, const Panel& panel,
     }
     p.drawText(QRectF(plot.left(), plot.bottom() + 24, plot.width(), 20), Qt::AlignHCenter,
                panel.unit);
-    for (const double c : {0.0, std::sqrt(static_cast<double>(top)), static_cast<double>(top)}) {
+    const double middle = panel.log_counts ? std::sqrt(static_cast<double>(top)) : top / 2.0;
+    for (const double c : {0.0, middle, static_cast<double>(top)}) {
         const double shown = std::round(c);
         const double y = y_of(shown);
         p.drawLine(QPointF(plot.left() - 5, y), QPointF(plot.left(), y));
