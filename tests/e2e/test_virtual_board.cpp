@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 #include "e2e_support.h"
 #include "link/frames.h"
@@ -101,6 +102,10 @@ struct Awkward {
     const char* relays;
     std::uint16_t relay_bits;
 };
+
+void PrintTo(const Awkward& p, std::ostream* os) {
+    *os << "address " << int{p.address} << ", relays " << p.relays;
+}
 
 class AwkwardBytes : public VirtualBoard, public ::testing::WithParamInterface<Awkward> {};
 
