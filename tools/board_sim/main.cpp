@@ -337,7 +337,14 @@ class Simulator {
                           0};
                 count = 2;
             }
-            if (::poll(fds.data(), count, timeout_ms(now)) < 0 && errno != EINTR) {
+            // ppoll, not poll: paced bytes are 1.04 ms apart, finer than poll's milliseconds.
+            timespec wait{};
+            const auto left = time_left(now);
+            if (left) {
+                wait.tv_sec = static_cast<time_t>(left->count() / 1'000'000'000);
+                wait.tv_nsec = static_cast<long>(left->count() % 1'000'000'000);
+            }
+            if (::ppoll(fds.data(), count, left ? &wait : nullptr, nullptr) < 0 && errno != EINTR) {
                 fail("poll: " + std::string(std::strerror(errno)));
             }
             if ((fds[0].revents & POLLIN) != 0) break;
@@ -355,7 +362,8 @@ class Simulator {
     }
 
   private:
-    int timeout_ms(Clock::time_point now) const {
+    // How long the loop may sleep before something falls due; nothing when only I/O can wake it.
+    std::optional<std::chrono::nanoseconds> time_left(Clock::time_point now) const {
         std::optional<Clock::time_point> wake;
         auto consider = [&](Clock::time_point t) {
             if (!wake || t < *wake) wake = t;
@@ -363,9 +371,9 @@ class Simulator {
         if (!outgoing_.empty() && !write_blocked_) consider(outgoing_.front().due);
         if (reopen_at_) consider(*reopen_at_);
         if (now < master_quiet_until_) consider(master_quiet_until_);
-        if (!wake) return -1;
-        const auto left = std::chrono::ceil<milliseconds>(*wake - now).count();
-        return static_cast<int>(std::max<long long>(0, left));
+        if (!wake) return std::nullopt;
+        return std::max(std::chrono::nanoseconds{0},
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(*wake - now));
     }
 
     void read_master() {
@@ -448,7 +456,9 @@ class Simulator {
             }
             out.sent += static_cast<std::size_t>(n);
             if (out.sent < out.bytes.size()) {
-                if (options_.paced) out.due = now + byte_time;
+                // From the previous byte's slot, not from now: a late wake-up must not
+                // stretch the whole reply.
+                if (options_.paced) out.due += byte_time;
                 continue;
             }
             say("tx " + hex(out.bytes));
