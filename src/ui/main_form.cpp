@@ -18,12 +18,6 @@
 namespace quellbox::ui {
 namespace {
 
-constexpr std::array<const char*, channel_count + 1> channel_names = {
-    "",         "第一路",   "第二路",   "第三路",   "第四路",   "第五路",
-    "第六路",   "第七路",   "第八路",   "第九路",   "第十路",   "第十一路",
-    "第十二路", "第十三路", "第十四路", "第十五路", "第十六路",
-};
-
 QString qstring(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -168,9 +162,8 @@ void MainForm::build_channels() {
         Label2[n] = Picture1[n]->caption();
         Label2[n]->setText(qstring(controller::not_known_look.caption));
 
-        Label4[n] =
-            make_label(this, QStringLiteral("Label4_%1").arg(n),
-                       QString::fromUtf8(channel_names[n]), layout::name_label(n), TextSize::pt15);
+        Label4[n] = make_label(this, QStringLiteral("Label4_%1").arg(n), channel_name(n),
+                               layout::name_label(n), TextSize::pt15);
         Label4[n]->setForegroundRole(QPalette::ButtonText);
     }
 }
@@ -259,7 +252,12 @@ Colour MainForm::indicator_colour(int n) const {
 void MainForm::set_caption(int n, std::string_view text) {
     Q_ASSERT(is_channel(n));
     if (!is_channel(n)) return;
-    Label2[n]->setText(qstring(text));
+    // A status frame rewrites all 16 captions; most are unchanged, so compare before
+    // converting instead of building a QString for every write.
+    if (QAnyStringView::compare(QUtf8StringView(text.data(), static_cast<qsizetype>(text.size())),
+                                Label2[n]->text()) != 0) {
+        Label2[n]->setText(qstring(text));
+    }
     // The logic writes a look colour first, caption second: the look is complete now.
     Q_EMIT look_written(n);
 }
