@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "link/status_receiver.h"
 #include "support/fake_serial_port.h"
@@ -37,15 +35,6 @@ TEST(StatusReceiver, ReadsEightBytesAndJudgesThem) {
         EXPECT_EQ(rx, expected) << trace;
         EXPECT_EQ(port.incoming.size(), waiting.size() > 8 ? waiting.size() - 8 : 0) << trace;
     }
-}
-
-TEST(StatusReceiver, BytesPastTheEighthAreTheNextFrame) {
-    test::FakeSerialPort port;
-    port.feed(test::bytes_of("22 00 00 00 00 00 00 22 22 01 02 03 04 FF 00 2B"));
-    RxBytes rx{};
-    EXPECT_TRUE(read_status_frame(port, rx));
-    EXPECT_TRUE(read_status_frame(port, rx));
-    EXPECT_EQ(rx, (RxBytes{0x22, 1, 2, 3, 4, 0xFF, 0x00, 0x2B}));
 }
 
 }  // namespace
