@@ -3,11 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
-#include <ostream>
 #include <string>
-#include <tuple>
 
 #include "controller/main_form_logic.h"
 #include "support/fake_serial_port.h"
@@ -27,126 +24,81 @@ struct Field {
     void (RecordingSurface::*type)(std::string_view);
     void (RecordingSurface::*step)(std::int16_t);
 };
-const Field address{"Address",
-                    &RecordingSurface::add,
-                    &RecordingSurface::vscroll1,
-                    &RecordingSurface::add_refused,
-                    &RecordingSurface::type_add,
-                    &RecordingSurface::set_vscroll1_value};
-const Field port_number{"Port",
-                        &RecordingSurface::port,
-                        &RecordingSurface::vscroll2,
-                        &RecordingSurface::port_refused,
-                        &RecordingSurface::type_port,
-                        &RecordingSurface::set_vscroll2_value};
-void PrintTo(const Field& f, std::ostream* os) {
-    *os << f.name;
-}
-
-struct Typed {
-    const char* typed;
-    std::int16_t bar;   // the bar starts at 1, the text at "1"
-    const char* shown;  // the text afterwards
-    bool refused;
-    int handler_runs;  // a rewrite with the text already shown raises no change
+const Field fields[] = {
+    {"address", &RecordingSurface::add, &RecordingSurface::vscroll1, &RecordingSurface::add_refused,
+     &RecordingSurface::type_add, &RecordingSurface::set_vscroll1_value},
+    {"port", &RecordingSurface::port, &RecordingSurface::vscroll2, &RecordingSurface::port_refused,
+     &RecordingSurface::type_port, &RecordingSurface::set_vscroll2_value},
 };
-void PrintTo(const Typed& t, std::ostream* os) {
-    *os << '"' << t.typed << '"';
-}
 
-// The window's logic with both fields wired to their handlers; works on one field at a time.
-class FieldRig {
-  public:
-    explicit FieldRig(const Field& f) : field(f) {
+class NumericFields : public ::testing::Test {
+  protected:
+    NumericFields() {
         surface.on_add_change = counted([this] { logic.add_Change(); });
         surface.on_vscroll1_change = counted([this] { logic.VScroll1_Change(); });
         surface.on_port_change = counted([this] { logic.chuankou_num_Change(); });
         surface.on_vscroll2_change = counted([this] { logic.VScroll2_Change(); });
     }
-    // Counts every handler run and the deepest nesting seen.
     std::function<void()> counted(std::function<void()> handler) {
         return [this, handler] {
             ++runs;
-            deepest = std::max(deepest, ++depth);
             handler();
-            --depth;
         };
     }
-    void type(const char* text) { (surface.*field.type)(text); }
-    void step(std::int16_t value) { (surface.*field.step)(value); }
-    const std::string& text() const { return surface.*field.text; }
-    std::int16_t bar() const { return surface.*field.bar; }
-    bool refused() const { return surface.*field.refused; }
 
-    const Field& field;
     test::FakeSerialPort port;
     RecordingSurface surface;
     MainFormLogic logic{port, surface};
-    int runs = 0, depth = 0, deepest = 0;
+    int runs = 0;  // change handlers run, nested ones included
 };
 
-class TypedText : public ::testing::TestWithParam<std::tuple<Field, Typed>>, public FieldRig {
-  protected:
-    TypedText() : FieldRig(std::get<0>(GetParam())) {}
-};
-class NumericFields : public ::testing::TestWithParam<Field>, public FieldRig {
-  protected:
-    NumericFields() : FieldRig(GetParam()) {}
-};
-
-TEST_P(TypedText, BarFollowsTheTextAndTheTextTakesItsPlainForm) {
-    const Typed& t = std::get<1>(GetParam());
-    type(t.typed);
-    EXPECT_EQ(bar(), t.bar);
-    EXPECT_EQ(text(), t.shown);
-    EXPECT_EQ(refused(), t.refused);
-    EXPECT_EQ(runs, t.handler_runs);
-    EXPECT_LE(deepest, 3);
-}
-
-TEST_P(NumericFields, NumberTypedAfterRefusedTextIsTakenAndClearsTheMark) {
-    type("12");
-    for (const char* bad : {"300", "", "abc", "-1"}) {
-        type(bad);
-        EXPECT_EQ(bar(), 12) << bad;
-        EXPECT_TRUE(refused()) << bad;
+TEST_F(NumericFields, BarFollowsTheTextAndTheTextTakesItsPlainForm) {
+    struct Typed {
+        const char* typed;
+        std::int16_t bar;   // the bar starts at 1, the text at "1"
+        const char* shown;  // the text afterwards
+        bool refused;
+        int runs;  // a rewrite with the text already shown raises no change
+    };
+    const Typed rows[] = {
+        {"12", 12, "12", false, 2},      {"007", 7, "7", false, 3},  {" 9", 9, "9", false, 3},
+        {"+20", 20, "20", false, 3},     {"3.5", 4, "4", false, 3},  {"2.5", 2, "2", false, 3},
+        {"255.4", 255, "255", false, 3}, {"0", 0, "0", false, 2},    {"1.0", 1, "1.0", false, 1},
+        {"01", 1, "01", false, 1},       {"", 1, "", true, 1},       {"abc", 1, "abc", true, 1},
+        {"300", 1, "300", true, 1},      {"256", 1, "256", true, 1}, {"255.5", 1, "255.5", true, 1},
+        {"-1", 1, "-1", true, 1},        {"1e2", 1, "1e2", true, 1},
+    };
+    for (const Field& f : fields) {
+        for (const Typed& t : rows) {
+            SCOPED_TRACE(std::string(f.name) + " \"" + t.typed + "\"");
+            (surface.*f.type)("1");  // back to the start; a refused mark goes with it
+            ASSERT_EQ(surface.*f.bar, 1);
+            ASSERT_FALSE(surface.*f.refused);
+            runs = 0;
+            (surface.*f.type)(t.typed);
+            EXPECT_EQ(surface.*f.bar, t.bar);
+            EXPECT_EQ(surface.*f.text, t.shown);
+            EXPECT_EQ(surface.*f.refused, t.refused);
+            EXPECT_EQ(runs, t.runs);
+        }
     }
-    type("5");
-    EXPECT_EQ(bar(), 5);
-    EXPECT_EQ(text(), "5");
-    EXPECT_FALSE(refused());
 }
 
-TEST_P(NumericFields, BarStepWritesThePlainTextAndClearsTheMark) {
-    type("abc");
-    runs = 0;
-    step(13);
-    EXPECT_EQ(text(), "13");
-    EXPECT_FALSE(refused());
-    EXPECT_EQ(runs, 2);
-    step(0);
-    EXPECT_EQ(text(), "0");
+TEST_F(NumericFields, RefusedTextKeepsTheBarAndABarStepReplacesIt) {
+    for (const Field& f : fields) {
+        SCOPED_TRACE(f.name);
+        (surface.*f.type)("12");
+        (surface.*f.type)("abc");
+        EXPECT_EQ(surface.*f.bar, 12);
+        runs = 0;
+        (surface.*f.step)(13);
+        EXPECT_EQ(surface.*f.text, "13");
+        EXPECT_FALSE(surface.*f.refused);
+        EXPECT_EQ(runs, 2);
+        (surface.*f.step)(0);
+        EXPECT_EQ(surface.*f.text, "0");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, TypedText,
-    ::testing::Combine(
-        ::testing::Values(address, port_number),
-        ::testing::Values(Typed{"12", 12, "12", false, 2}, Typed{"007", 7, "7", false, 3},
-                          Typed{" 9", 9, "9", false, 3}, Typed{"+20", 20, "20", false, 3},
-                          Typed{"3.5", 4, "4", false, 3}, Typed{"2.5", 2, "2", false, 3},
-                          Typed{"255.4", 255, "255", false, 3}, Typed{"0", 0, "0", false, 2},
-                          Typed{"1.0", 1, "1.0", false, 1}, Typed{"01", 1, "01", false, 1},
-                          Typed{"", 1, "", true, 1}, Typed{"abc", 1, "abc", true, 1},
-                          Typed{"300", 1, "300", true, 1}, Typed{"256", 1, "256", true, 1},
-                          Typed{"255.5", 1, "255.5", true, 1}, Typed{"-1", 1, "-1", true, 1},
-                          Typed{"1e2", 1, "1e2", true, 1})),
-    [](const auto& info) {
-        return std::get<0>(info.param).name + ("_" + std::to_string(info.index));
-    });
-
-INSTANTIATE_TEST_SUITE_P(Fields, NumericFields, ::testing::Values(address, port_number),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quellbox::controller

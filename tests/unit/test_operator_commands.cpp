@@ -19,7 +19,6 @@ using Lines = std::vector<std::string>;
 
 const char* const query = "55 01 10 00 00 00 00 66";
 const char* const release_five = "55 01 11 00 00 00 05 6C";
-const char* const energize_all = "55 01 13 00 00 FF FF 67";
 const char* const release_all = "55 01 13 00 00 00 00 69";
 
 class OperatorCommands : public ::testing::Test {
@@ -83,28 +82,6 @@ TEST_F(OperatorCommands, ChannelClickAfterEnergizeAllSendsOnlyTheRelease) {
     logic.Timer1_Timer();
     logic.Timer1_Timer();
     EXPECT_EQ(port.written_hex(), (Lines{release_five, query}));
-}
-
-TEST_F(OperatorCommands, SameChannelClickedAcrossATickSendsTheSameReleaseTwice) {
-    open_with_relays(0x0010);
-    for (int i = 0; i < 2; ++i) {
-        logic.Picture1_Click(5);
-        logic.Timer1_Timer();
-    }
-    EXPECT_EQ(port.written_hex(), (Lines{release_five, release_five}));
-}
-
-TEST_F(OperatorCommands, SilentBoardTakesOnlyTheAllChannelButtons) {
-    logic.open_comm_Click();
-    logic.Timer1_Timer();  // no frame yet: every channel not-known
-    for (std::int16_t n = 1; n <= 16; ++n) {
-        logic.Picture1_Click(n);
-        logic.Label2_Click(n);
-    }
-    logic.Timer1_Timer();
-    logic.openall_Click();
-    logic.Timer1_Timer();
-    EXPECT_EQ(port.written_hex(), (Lines{query, query, energize_all}));
 }
 
 TEST_F(OperatorCommands, ChannelsInThePortClosedLookQueueNothing) {

@@ -48,12 +48,6 @@ class PortOpenClose : public ::testing::Test {
     MainFormLogic logic{port, surface};
 };
 
-TEST_F(PortOpenClose, StartUpLeavesTheWindowAsDesigned) {
-    EXPECT_TRUE(surface.log.empty());  // no port call, no write to the window
-    EXPECT_EQ(logic.countdown(), 0);
-    EXPECT_FALSE(logic.command_pending());
-}
-
 TEST_F(PortOpenClose, OpensWithTheNumberThenSetsTheThresholdThenTheWindow) {
     surface.port = "3";
     logic.open_comm_Click();
@@ -68,12 +62,6 @@ TEST_F(PortOpenClose, ClosesThenShowsThePortClosedState) {
     logic.open_comm_Click();
     EXPECT_EQ(surface.log, state({"port close"}, port_closed_look, false));
     EXPECT_FALSE(port.is_open());
-}
-
-TEST_F(PortOpenClose, EveryOpeningSetsTheThresholdAgain) {
-    for (int i = 0; i < 4; ++i) logic.open_comm_Click();
-    EXPECT_EQ(port.calls, (Lines{"CommPort 1", "open", "RThreshold 8", "close", "CommPort 1",
-                                 "open", "RThreshold 8", "close"}));
 }
 
 TEST_F(PortOpenClose, OpenPortKeepsItsNumberUntilTheNextOpening) {
