@@ -22,6 +22,16 @@
 
 namespace quellbox::test {
 
+// The channel names, 1 to 16, as the name labels and the indicators' accessible names say them.
+inline const char* const channel_names[] = {
+    "第一路", "第二路", "第三路",   "第四路",   "第五路",   "第六路",   "第七路",   "第八路",
+    "第九路", "第十路", "第十一路", "第十二路", "第十三路", "第十四路", "第十五路", "第十六路",
+};
+
+// Colours as the logic writes them: energized, released, not known, port closed.
+inline constexpr ui::Colour green = 0x00FF00, red = 0x0000FF, yellow = 0x00FFFF,
+                            grey_text = 0x80000011;
+
 class FormTest : public ::testing::Test {
   protected:
     FakeSerialPort port;  // declared first: outlives the window
@@ -67,9 +77,10 @@ class FormTest : public ::testing::Test {
         QTimerEvent event(timer->timerId());
         QCoreApplication::sendEvent(timer, &event);
     }
-    // The frame the last tick wrote to the port.
-    std::vector<std::uint8_t> last_frame() const {
-        return port.written.empty() ? std::vector<std::uint8_t>{} : port.written.back();
+    // The frame the last tick wrote to the port, in trace form.
+    std::string last_frame() const { return port.written.empty() ? "" : hex(port.written.back()); }
+    static QColor text_colour(const QLineEdit* field) {
+        return field->palette().color(QPalette::Active, QPalette::Text);
     }
 
     void open_port() {
@@ -82,10 +93,6 @@ class FormTest : public ::testing::Test {
     static void paste(QLineEdit* field, const QString& text) {
         field->selectAll();
         field->insert(text);
-    }
-    static void clear_by_typing(QLineEdit* field) {
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Backspace);
     }
 
     // The centre of a scroll bar's arrow, as the bar's own style places it.
