@@ -6,28 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <QTimerEvent>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "e2e_support.h"
 #include "link/frames.h"
 #include "link/qt_serial_port.h"
-#include "ui/main_form.h"
+#include "window_driver.h"
 
 namespace quellbox::e2e {
 namespace {
 
-constexpr std::uint32_t yellow = 0x00FFFF;
-constexpr std::uint32_t green = 0x00FF00;
-constexpr std::uint32_t red = 0x0000FF;
 const Bytes status_query = {0x55, 0x01, 0x10, 0x00, 0x00, 0x00, 0x00, 0x66};
 
 Bytes status(std::uint16_t relays) {
@@ -45,52 +36,29 @@ Bytes joined(std::initializer_list<Bytes> parts) {
 }
 
 // One window on its own real port.
-class Window {
-  public:
-    Window() : form(port) { form.show(); }
-
-    template <typename Control = QWidget>
-    Control* control(const char* name) const {
-        auto* found = form.findChild<Control*>(QString::fromLatin1(name));
-        if (found == nullptr) throw std::runtime_error(std::string("no control ") + name);
-        return found;
-    }
-    void click(const char* name) const {
-        QWidget* widget = control(name);
-        QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-    }
+struct Window {
+    Window() { form.show(); }
     void set_port_number(const QString& text) const {
-        QLineEdit* field = control<QLineEdit>("chuankou_num");
+        auto* field = window.control<QLineEdit>("chuankou_num");
         field->selectAll();
         field->insert(text);
     }
-
-    // Channels 1 to 16 show the looks of this relay map (bit 0 = channel 1)?
-    bool shows_relays(std::uint16_t relays) const {
-        for (int n = 1; n <= 16; ++n) {
-            const bool on = ((relays >> (n - 1)) & 1U) != 0;
-            if (form.indicator_colour(n) != (on ? green : red)) return false;
-        }
-        return true;
-    }
-    bool all_colour(std::uint32_t colour) const {
-        for (int n = 1; n <= 16; ++n) {
-            if (form.indicator_colour(n) != colour) return false;
-        }
-        return true;
-    }
-    // The window as it came up, or as a failed open must leave it.
-    void expect_untouched_start_up() const {
+    // The window as it came up, or as a failed open must leave it; the notice gives `reason`.
+    void expect_untouched_start_up_and_notice(link::OpenError reason) const {
         EXPECT_FALSE(port.is_open());
-        EXPECT_TRUE(all_colour(yellow));
-        EXPECT_EQ(control<QPushButton>("open_comm")->text(), QStringLiteral("打开串口"));
-        EXPECT_TRUE(control("chuankou_num")->isEnabled());
-        EXPECT_TRUE(control("openall")->isEnabled());
-        EXPECT_TRUE(control<QTimer>("Timer1")->isActive());
+        EXPECT_EQ(window.looks(), all(not_known));
+        EXPECT_EQ(window.open_comm_caption(), "打开串口");
+        EXPECT_TRUE(window.control("chuankou_num")->isEnabled());
+        EXPECT_TRUE(window.control("openall")->isEnabled());
+        EXPECT_TRUE(window.control<QTimer>("Timer1")->isActive());
+        EXPECT_NE(form.notice_box(), nullptr);
+        EXPECT_NE(window.notice().find(link::describe(reason)), std::string::npos)
+            << window.notice();
     }
 
     link::QtSerialPort port;  // declared first: outlives the window
-    ui::MainForm form;
+    ui::MainForm form{port};
+    WindowDriver window{form};
 };
 
 // ---- opening a device that cannot be had ----
@@ -102,14 +70,11 @@ TEST(BadDevice, DeviceGoneBetweenResolutionAndOpenGivesANoticeAndChangesNothing)
     pty.reset();  // the board is unplugged: the link now leads nowhere
     if (QFile::exists(device)) GTEST_SKIP() << device.toStdString() << " was handed out again";
 
-    Window window;
-    window.set_port_number(QStringLiteral("3"));
-    window.click("open_comm");
-    window.expect_untouched_start_up();
-    ASSERT_NE(window.form.notice_box(), nullptr);
-    const std::string notice = window.form.last_notice_text().toStdString();
-    EXPECT_NE(notice.find(device.toStdString()), std::string::npos) << notice;
-    EXPECT_NE(notice.find(link::describe(link::OpenError::missing)), std::string::npos) << notice;
+    Window w;
+    w.set_port_number(QStringLiteral("3"));
+    w.window.click("open_comm");
+    w.expect_untouched_start_up_and_notice(link::OpenError::missing);
+    EXPECT_NE(w.window.notice().find(device.toStdString()), std::string::npos);
 }
 
 TEST(BadDevice, PortHeldByAnotherWindowIsBusyUntilThatWindowLetsGo) {
@@ -117,20 +82,17 @@ TEST(BadDevice, PortHeldByAnotherWindowIsBusyUntilThatWindowLetsGo) {
     link_port(1, pty.slave_path());
     Window first;
     Window second;
-    first.click("open_comm");
+    first.window.click("open_comm");
     ASSERT_TRUE(first.port.is_open());
 
-    second.click("open_comm");
-    second.expect_untouched_start_up();
-    ASSERT_NE(second.form.notice_box(), nullptr);
-    const std::string notice = second.form.last_notice_text().toStdString();
-    EXPECT_NE(notice.find(link::describe(link::OpenError::busy)), std::string::npos) << notice;
+    second.window.click("open_comm");
+    second.expect_untouched_start_up_and_notice(link::OpenError::busy);
     EXPECT_TRUE(first.port.is_open()) << "the failed open disturbed the window holding the port";
 
-    first.click("open_comm");
-    second.click("open_comm");
+    first.window.click("open_comm");
+    second.window.click("open_comm");
     EXPECT_TRUE(second.port.is_open());
-    EXPECT_EQ(second.control<QPushButton>("open_comm")->text(), QStringLiteral("关闭串口"));
+    EXPECT_EQ(second.window.open_comm_caption(), "关闭串口");
 }
 
 // ---- status streams of the wrong length ----
@@ -148,24 +110,19 @@ class StatusStream : public ::testing::TestWithParam<Stream> {
   protected:
     void SetUp() override {
         link_port(1, pty.slave_path());
-        window.click("open_comm");
-        ASSERT_TRUE(window.port.is_open());
+        w.window.click("open_comm");
+        ASSERT_TRUE(w.port.is_open());
         // The poll timer keeps running, but only ticks the test delivers come in time.
-        window.control<QTimer>("Timer1")->setInterval(3'600'000);
-    }
-    void tick() {
-        QTimer* timer = window.control<QTimer>("Timer1");
-        QTimerEvent event(timer->timerId());
-        QCoreApplication::sendEvent(timer, &event);
+        w.window.control<QTimer>("Timer1")->setInterval(3'600'000);
     }
     // A tick, and the status query it puts on the line.
     void poll() {
-        tick();
+        w.window.tick();
         ASSERT_EQ(pty.read(8), status_query);
     }
 
     PtyPair pty;
-    Window window;
+    Window w;
 };
 
 TEST_P(StatusStream, ShowsOnlyWholeFramesAndTheNextPollStartsClean) {
@@ -177,17 +134,17 @@ TEST_P(StatusStream, ShowsOnlyWholeFramesAndTheNextPollStartsClean) {
         settle(std::chrono::milliseconds(30));  // a second frame's event comes from the loop
     }
     if (stream.shown) {
-        EXPECT_TRUE(wait_until([&] { return window.shows_relays(*stream.shown); }));
-        EXPECT_EQ(window.form.logic().countdown(), 5);
+        EXPECT_TRUE(w.window.shows(relays(*stream.shown)));
+        EXPECT_EQ(w.form.logic().countdown(), 5);
     } else {
-        EXPECT_TRUE(window.all_colour(yellow));
-        EXPECT_EQ(window.form.logic().countdown(), 0);
+        EXPECT_EQ(w.window.looks(), all(not_known));
+        EXPECT_EQ(w.form.logic().countdown(), 0);
     }
 
     // Whatever was left over goes with the next poll: its answer is read alone and shown.
     poll();
     pty.write(status(0x0F0F));
-    EXPECT_TRUE(wait_until([&] { return window.shows_relays(0x0F0F); }));
+    EXPECT_TRUE(w.window.shows(relays(0x0F0F)));
 }
 
 INSTANTIATE_TEST_SUITE_P(

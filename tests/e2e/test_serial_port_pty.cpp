@@ -135,18 +135,6 @@ TEST_F(PtyLink, HandlerThatReadsNothingIsNotCalledBackWithoutNewBytes) {
     EXPECT_TRUE(wait_until([&] { return calls == 2; })) << "new bytes must raise it again";
 }
 
-TEST_F(PtyLink, ThresholdZeroRaisesNothing) {
-    int calls = 0;
-    port.set_on_comm([&] { ++calls; });
-    port.set_rthreshold(0);
-    pty.write(byte_range(1, 16));
-    ASSERT_TRUE(pty.wait_unread(16));
-    ASSERT_TRUE(pty.wait_taken());
-    settle(50ms);
-    EXPECT_EQ(calls, 0);
-    EXPECT_EQ(take(port), byte_range(1, 16));
-}
-
 TEST_F(PtyLink, ClearInputDropsBothBufferedAndQueuedBytes) {
     int calls = 0;
     port.set_on_comm([&] { ++calls; });
@@ -200,27 +188,6 @@ TEST_F(PtyLink, HangUpClosesThePortAndIsReportedOnceWithoutSpinning) {
     port.close();
     settle(50ms);
     EXPECT_EQ(reports, 1);
-}
-
-TEST(PtyOpen, BytesThatWaitedBeforeTheOpenAreDropped) {
-    PtyPair pty;
-    link_port(1, pty.slave_path());
-    pty.write({0xEE, 0xEE, 0xEE});
-    ASSERT_TRUE(pty.wait_unread(3));
-
-    QtSerialPort port;
-    port.set_comm_port(1);
-    ASSERT_TRUE(port.open().ok());
-    Bytes received;
-    port.set_on_comm([&] {
-        const Bytes got = take(port);
-        received.insert(received.end(), got.begin(), got.end());
-    });
-    port.set_rthreshold(1);
-    pty.write({0x01, 0x02});
-    ASSERT_TRUE(wait_until([&] { return received.size() >= 2; }));
-    settle(100ms);
-    EXPECT_EQ(received, (Bytes{0x01, 0x02}));
 }
 
 // ---- open failures ----

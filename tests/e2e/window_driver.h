@@ -1,0 +1,90 @@
+#pragma once
+// The real window operated through the names its controls bear, and its channels read back as
+// looks ("colour|caption"), for the end-to-end window tests.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTimerEvent>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "ui/main_form.h"
+
+namespace quellbox::e2e {
+
+inline std::string look(ui::Colour colour, const char* caption) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08x|", colour);
+    return hex + std::string(caption);
+}
+inline const std::string energized = look(0x00FF00, "  吸合");
+inline const std::string released = look(0x0000FF, "  断开");
+inline const std::string not_known = look(0x00FFFF, "状态未知");
+inline const std::string port_closed = look(0x80000011, "状态未知");
+
+using Looks = std::vector<std::string>;
+inline Looks all(const std::string& one) {
+    return Looks(16, one);
+}
+// The looks for a relay map, bit 0 = channel 1.
+inline Looks relays(std::uint16_t map) {
+    Looks out;
+    for (int n = 1; n <= 16; ++n) out.push_back((map >> (n - 1)) & 1U ? energized : released);
+    return out;
+}
+
+class WindowDriver {
+  public:
+    explicit WindowDriver(const ui::MainForm& form) : form_(form) {}
+
+    template <typename Control = QWidget>
+    Control* control(const QString& name) const {
+        auto* found = form_.findChild<Control*>(name);
+        if (found == nullptr) throw std::runtime_error("no control " + name.toStdString());
+        return found;
+    }
+    // An indicator is clicked above its caption, which reports clicks of its own.
+    void click(const QString& name) const {
+        QWidget* target = control(name);
+        const bool box = name.startsWith(QLatin1String("Picture1"));
+        QTest::mouseClick(target, Qt::LeftButton, {},
+                          box ? QPoint(target->width() / 2, 4) : target->rect().center());
+    }
+    void retype(const char* field, const QString& text) const {
+        QTest::keyClick(control(field), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(control(field), text);
+    }
+    // One tick of Timer1 delivered by hand, through the timer itself.
+    void tick() const {
+        QTimer* timer = control<QTimer>("Timer1");
+        QTimerEvent event(timer->timerId());
+        QCoreApplication::sendEvent(timer, &event);
+    }
+
+    Looks looks() const {
+        Looks out;
+        for (int n = 1; n <= 16; ++n) {
+            const auto* caption = control<QLabel>(QStringLiteral("Label2_%1").arg(n));
+            out.push_back(look(form_.indicator_colour(n), caption->text().toUtf8().constData()));
+        }
+        return out;
+    }
+    // Waits (bounded) until the channels show `expected`.
+    bool shows(const Looks& expected) const {
+        return wait_until([&] { return looks() == expected; });
+    }
+    std::string open_comm_caption() const {
+        return control<QPushButton>("open_comm")->text().toStdString();
+    }
+    std::string notice() const { return form_.last_notice_text().toStdString(); }
+
+  private:
+    const ui::MainForm& form_;
+};
+
+}  // namespace quellbox::e2e
