@@ -121,20 +121,6 @@ TEST_F(PtyLink, SecondFrameWaitingIsRaisedAgainFromTheEventLoopNotNested) {
     EXPECT_EQ(deepest, 1);
 }
 
-TEST_F(PtyLink, HandlerThatReadsNothingIsNotCalledBackWithoutNewBytes) {
-    int calls = 0;
-    port.set_on_comm([&] { ++calls; });
-    port.set_rthreshold(8);
-
-    pty.write(byte_range(1, 8));
-    ASSERT_TRUE(wait_until([&] { return calls >= 1; }));
-    settle(200ms);
-    EXPECT_EQ(calls, 1) << "re-raised in a loop although nothing was read";
-
-    pty.write({9});
-    EXPECT_TRUE(wait_until([&] { return calls == 2; })) << "new bytes must raise it again";
-}
-
 TEST_F(PtyLink, ClearInputDropsBothBufferedAndQueuedBytes) {
     int calls = 0;
     port.set_on_comm([&] { ++calls; });
