@@ -1,12 +1,16 @@
+// GoogleTest with the QApplication the window needs, in a private runtime folder on the offscreen
+// platform (see prepare_test_process()). Listing the tests creates no application.
+
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include "e2e_support.h"
 
 int main(int argc, char** argv) {
     quellbox::e2e::prepare_test_process();
-    QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
