@@ -176,6 +176,20 @@ TEST_F(PtyLink, HangUpClosesThePortAndIsReportedOnceWithoutSpinning) {
     EXPECT_EQ(reports, 1);
 }
 
+TEST(PtyOpen, BytesThatWaitedBeforeTheOpenAreDropped) {
+    PtyPair pty;
+    link_port(1, pty.slave_path());
+    pty.write({0xEE, 0xEE, 0xEE});  // a board that talked while nobody listened
+    ASSERT_TRUE(pty.wait_unread(3));
+    QtSerialPort port;
+    port.set_comm_port(1);
+    ASSERT_TRUE(port.open().ok());
+    pty.write({0x01, 0x02});
+    ASSERT_TRUE(pty.wait_unread(2));
+    ASSERT_TRUE(pty.wait_taken());
+    EXPECT_EQ(take(port), (Bytes{0x01, 0x02}));
+}
+
 // ---- open failures ----
 
 TEST(OpenFailure, NumbersThatReachNoDeviceAreNoSuchPort) {
