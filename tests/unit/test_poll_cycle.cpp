@@ -114,7 +114,7 @@ TEST_P(AcceptedFrame, PaintsEveryChannelStraightFromNotKnownInFixedOrder) {
         surface.log.clear();
         receive(GetParam());
         EXPECT_EQ(surface.log, painted_from(relays));
-        EXPECT_EQ(logic.countdown(), link_countdown_reload);
+        EXPECT_EQ(logic.countdown(), 5);
         ticks(2);
     }
 }
