@@ -30,12 +30,6 @@ TEST_F(PollTimer, TicksEvery50MillisecondsPreciselyAndEnablingDoesNotRestartIt) 
     EXPECT_TRUE(Timer1()->isActive());
 }
 
-TEST_F(PollTimer, TicksReachTheLogicThroughTheEventLoop) {
-    open_port();
-    // Waits for the clock, but asserts only that ticks arrive, not when.
-    EXPECT_TRUE(QTest::qWaitFor([this] { return port.written.size() >= 2; }, 10000));
-}
-
 // ---- notices ----
 
 class Notices : public FormTest {
