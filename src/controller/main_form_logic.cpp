@@ -91,7 +91,8 @@ void MainFormLogic::open_comm_Click() {
     const std::string text = surface.port_text();
     const auto number = link::text_to_int16(text);
     if (!number) {
-        surface.notify_open_failed("port \"" + text + "\"", "the port number is not a number");
+        surface.notify_open_failed("port \"" + text + "\"",
+                                   "this is not a port number (a whole number, 1 or more)");
         return;
     }
     MSComm1.set_comm_port(*number);

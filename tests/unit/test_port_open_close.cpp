@@ -110,7 +110,7 @@ class OpenFails : public PortOpenClose, public ::testing::WithParamInterface<Ope
         ASSERT_EQ(surface.notices.size(), 1U);
         const std::string& notice = surface.notices[0];
         EXPECT_NE(notice.find(c.names), std::string::npos) << notice;
-        const std::string why = reached_port ? link::describe(c.result.error) : "not a number";
+        const std::string why = reached_port ? link::describe(c.result.error) : "not a port number";
         EXPECT_NE(notice.find(why), std::string::npos) << notice;
         EXPECT_NE(notice.find(c.result.detail), std::string::npos) << notice;
         forget();
