@@ -1,4 +1,5 @@
 #include "window_run.h"
+#include "event_waits.h"
 
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -415,27 +416,11 @@ class BenchApplication final : public QApplication {
     Recorder& recorder_;
 };
 
-// Runs the event loop (blocking, not spinning) for a while.
+// Waiting for events is only used while setting up, never while measuring.
 void run_for(std::chrono::milliseconds period) {
-    QEventLoop loop;
-    QTimer::singleShot(period, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+    tools::run_events_for(period);
 }
-
-// Runs the event loop until `done` holds; only used while setting up, never while measuring.
-bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setInterval(10);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || std::chrono::steady_clock::now() >= deadline) loop.quit();
-    });
-    check.start();
-    loop.exec();
-    return done();
-}
+using tools::wait_until;
 
 // CPU seconds of this process so far: the scheduler's own count (CLOCK_PROCESS_CPUTIME_ID,
 // exact), and getrusage's split into user and system time, which the kernel samples and so
@@ -574,7 +559,7 @@ int profile(Recorder& recorder, ui::MainForm& form, const WindowRunOptions& opti
             button, [button] { button->click(); }, Qt::QueuedConnection);
     });
     const auto patience = std::chrono::milliseconds(options.callgrind_ticks * 50 * 200) + 60s;
-    const bool done = wait_for([&] { return recorder.profiling_done(); }, patience);
+    const bool done = wait_until([&] { return recorder.profiling_done(); }, patience);
     recorder.stop_profiling();
     if (!done) return fail("callgrind mode: the ticks did not come");
 
@@ -628,7 +613,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     form.show();
     const std::int64_t shown = now_us();
 
-    if (!wait_for([&] { return recorder.first_tick != 0 && recorder.first_paint != 0; }, 10s)) {
+    if (!wait_until([&] { return recorder.first_tick != 0 && recorder.first_paint != 0; }, 10s)) {
         return fail("the window neither painted nor ticked");
     }
     run_for(300ms);
@@ -636,7 +621,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     const std::int64_t open_click = now_us();
     QTest::mouseClick(open_comm, Qt::LeftButton);
     if (!port->is_open()) return fail("port 1 did not open (is the virtual board published?)");
-    if (!wait_for([&] { return recorder.first_accept != 0; }, 10s)) {
+    if (!wait_until([&] { return recorder.first_accept != 0; }, 10s)) {
         return fail("no status frame was accepted");
     }
 

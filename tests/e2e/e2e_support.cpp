@@ -62,26 +62,6 @@ void link_port(int number, const QString& target) {
     if (!QFile::link(target, link)) die("link");
 }
 
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setInterval(5);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || std::chrono::steady_clock::now() >= deadline) loop.quit();
-    });
-    check.start();
-    loop.exec();
-    return done();
-}
-
-void settle(std::chrono::milliseconds period) {
-    QEventLoop loop;
-    QTimer::singleShot(period, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 PtyPair::PtyPair() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) die("posix_openpt");

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "event_waits.h"
+
 namespace quellbox::e2e {
 
 using namespace std::chrono_literals;
@@ -29,9 +31,14 @@ QString ports_folder();
 void link_port(int number, const QString& target);
 
 // Runs the event loop (blocking in poll, not spinning) until `done` holds or `timeout` passes.
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = patience);
+inline bool wait_until(const std::function<bool()>& done,
+                       std::chrono::milliseconds timeout = patience) {
+    return tools::wait_until(done, timeout);
+}
 // Runs the event loop for a grace period, for checks that something does NOT happen.
-void settle(std::chrono::milliseconds period);
+inline void settle(std::chrono::milliseconds period) {
+    tools::run_events_for(period);
+}
 
 // A pseudo-terminal whose master side the test plays. Raw mode on both sides, and a slave
 // descriptor of its own so the master never sees a hang-up before hang_up() is called.

@@ -1,4 +1,5 @@
 #include "soak.h"
+#include "event_waits.h"
 
 #include <sys/resource.h>
 
@@ -24,26 +25,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// Runs the event loop, blocking in poll rather than spinning, until `done` holds or `timeout`
-// has passed.
-bool spin_until(const std::function<bool()>& done, Millis timeout) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer check;
-    check.setInterval(10);
-    const auto deadline = Clock::now() + timeout;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || Clock::now() >= deadline) loop.quit();
-    });
-    check.start();
-    loop.exec();
-    return done();
-}
-
+using tools::wait_until;
 void spin_for(Millis period) {
-    QEventLoop loop;
-    QTimer::singleShot(period, &loop, &QEventLoop::quit);
-    loop.exec();
+    tools::run_events_for(period);
 }
 
 QString hex16(std::uint16_t value) {
@@ -383,7 +367,7 @@ void Soak::run_phase(const PhasePlan& plan) {
     phase_tally_ = SimTally{};
     sim_ = std::make_unique<SimProcess>(options_.sim_program, plan.sim_args,
                                         [this](const SimLine& line) { on_sim_line(line); });
-    if (!spin_until([this] { return sim_->ready() || sim_->died(); }, 10s) || !sim_->ready()) {
+    if (!wait_until([this] { return sim_->ready() || sim_->died(); }, 10s) || !sim_->ready()) {
         sim_error_ = "the virtual board did not start (" + options_.sim_program.toStdString() + ")";
         sim_.reset();
         return;
@@ -395,7 +379,7 @@ void Soak::run_phase(const PhasePlan& plan) {
     open_when_wanted();
     schedule(random_ms(50, 300), [this] { next_action(); });
     const auto phase_end = Clock::now() + plan.length;
-    spin_until([&] { return Clock::now() >= phase_end || sim_->died(); }, plan.length + 1s);
+    wait_until([&] { return Clock::now() >= phase_end || sim_->died(); }, plan.length + 1s);
 
     // Wind down: no more operator actions; address back to the board's; port closed.
     ++generation_;
