@@ -36,7 +36,7 @@ demo: build
 
 # The tool alone, for a real board.
 run: build
-	build/dev/src/app/quellbox
+	build/dev/src/app/quellbox/quellbox
 
 # Hardening and measurement. SECONDS and MINUTES set how long the runs last.
 SECONDS ?= 60

@@ -276,12 +276,12 @@ class Recorder final : public ReceiveProbe {
 
   private:
     void snapshot_looks() {
-        for (int n = 1; n <= ui::channel_count; ++n) {
+        for (int n = 1; n <= controller::channel_count; ++n) {
             colours_before_[static_cast<std::size_t>(n)] = form_->indicator_colour(n);
         }
     }
     bool looks_changed() const {
-        for (int n = 1; n <= ui::channel_count; ++n) {
+        for (int n = 1; n <= controller::channel_count; ++n) {
             if (colours_before_[static_cast<std::size_t>(n)] != form_->indicator_colour(n))
                 return true;
         }
@@ -384,7 +384,7 @@ class Recorder final : public ReceiveProbe {
     bool handler_ran_ = false;
     bool last_receive_changed_ = false;
     int paint_target_ = -1;
-    std::array<ui::Colour, ui::channel_count + 1> colours_before_{};
+    std::array<controller::Colour, controller::channel_count + 1> colours_before_{};
 
     bool profiling_ = false;
     bool collecting_ = false;
@@ -504,7 +504,7 @@ class ScriptedOperator {
                                                       : QStringLiteral("closeall"));
             what = on ? QStringLiteral("openall") : QStringLiteral("closeall");
         } else {
-            const int n = std::uniform_int_distribution<int>(1, ui::channel_count)(rng_);
+            const int n = std::uniform_int_distribution<int>(1, controller::channel_count)(rng_);
             auto* box = form_.findChild<ui::IndicatorBox*>(QStringLiteral("Picture1_%1").arg(n));
             if (box == nullptr) return;
             if (box->colour() == controller::colour_energized) {

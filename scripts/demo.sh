@@ -10,7 +10,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/dev}"
 sim="$build/tools/board_sim/quellbox-board-sim"
-app="$build/src/app/quellbox"
+app="$build/src/app/quellbox/quellbox"
 for exe in "$sim" "$app"; do
     if [ ! -x "$exe" ]; then
         echo "demo: $exe is missing; build first (make build)" >&2

@@ -28,7 +28,7 @@ if [ -z "${SCREENSHOT_IN_XVFB:-}" ]; then
     exec xvfb-run -a -s "-screen 0 640x720x24" "$0" "$@"
 fi
 
-app="$build/src/app/quellbox"
+app="$build/src/app/quellbox/quellbox"
 sim="$build/tools/board_sim/quellbox-board-sim"
 out="$root/docs/screenshot.png"
 for exe in "$app" $([ "$with_board" = 1 ] && echo "$sim"); do

@@ -16,8 +16,8 @@ std::optional<std::int16_t> spin_value_of(const std::string& text) {
 }
 }  // namespace
 
-MainFormLogic::MainFormLogic(link::SerialPort& comm, ui::WindowSurface& window)
-    : MSComm1(comm), surface(window), Module1(comm, window) {
+MainFormLogic::MainFormLogic(link::SerialPort& comm, WindowSurface& window)
+    : MSComm1(comm), surface(window), Module1(comm, [&window] { return window.add_text(); }) {
     MSComm1.set_on_comm([this] { MSComm1_OnComm(); });
     MSComm1.set_on_lost([this](const std::string& device, const std::string& reason) {
         MSComm1_Lost(device, reason);
@@ -76,7 +76,7 @@ void MainFormLogic::give_look(int channel, const Look& look) {
 }
 
 void MainFormLogic::give_all(const Look& look) {
-    for (int n = 1; n <= ui::channel_count; ++n) give_look(n, look);
+    for (int n = 1; n <= channel_count; ++n) give_look(n, look);
 }
 
 // ---- port open and close ----
@@ -137,8 +137,8 @@ void MainFormLogic::set_port_closed_state() {
 // ---- operator commands ----
 
 void MainFormLogic::Picture1_Click(std::int16_t index) {
-    if (index < 1 || index > ui::channel_count) return;
-    const ui::Colour colour = surface.indicator_colour(index);
+    if (index < 1 || index > channel_count) return;
+    const Colour colour = surface.indicator_colour(index);
     const auto channel = static_cast<std::uint8_t>(index);
     if (colour == colour_energized) {
         queue_command(link::cmd_release_one, 0x00, channel);

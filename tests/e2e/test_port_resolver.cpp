@@ -1,4 +1,4 @@
-// Port numbers to devices: the ordering of listed devices, and links in the runtime folder.
+// Port numbers to devices: links in the runtime folder and the devices the system lists.
 
 #include <gtest/gtest.h>
 
@@ -14,30 +14,7 @@ namespace quellbox::e2e {
 namespace {
 
 using link::describe_port;
-using link::natural_less;
-using link::order_port_names;
 using link::resolve_port;
-
-TEST(PortOrder, UsbAdaptersComeFirstThenTheRestEachInNaturalOrder) {
-    const QStringList listed = {"ttyS1",   "ttyUSB10", "ttyACM0", "ttyS0",
-                                "ttyUSB2", "ttyS10",   "ttyS2",   "rfcomm0"};
-    const QStringList expected = {"ttyACM0", "ttyUSB2", "ttyUSB10", "rfcomm0",
-                                  "ttyS0",   "ttyS1",   "ttyS2",    "ttyS10"};
-    EXPECT_EQ(order_port_names(listed), expected);
-    EXPECT_TRUE(order_port_names({}).isEmpty());
-}
-
-TEST(PortOrder, NaturalOrderComparesDigitRunsByValue) {
-    EXPECT_TRUE(natural_less("ttyUSB2", "ttyUSB10"));
-    EXPECT_FALSE(natural_less("ttyUSB10", "ttyUSB2"));
-    EXPECT_FALSE(natural_less("ttyS3", "ttyS3"));
-    EXPECT_TRUE(natural_less("tty", "tty0"));
-    EXPECT_TRUE(natural_less("ttyS9", "ttyUSB0"));  // text decides before numbers do
-    EXPECT_TRUE(natural_less("ttyS2", "ttyS02"));   // same value: shorter spelling first
-    EXPECT_FALSE(natural_less("ttyS02", "ttyS2"));
-    // Runs far beyond any integer type still compare by value.
-    EXPECT_TRUE(natural_less("ttyS99999999999999999999", "ttyS100000000000000000000"));
-}
 
 TEST(PortResolution, RuntimeLinkWinsAndLeadsToTheRealDevice) {
     PtyPair pty;

@@ -17,7 +17,7 @@
 
 namespace quellbox::e2e {
 
-inline std::string look(ui::Colour colour, const char* caption) {
+inline std::string look(controller::Colour colour, const char* caption) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%08x|", colour);
     return hex + std::string(caption);

@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "ui/window_surface.h"
+#include "controller/window_surface.h"
 
 namespace quellbox::test {
 
-class RecordingSurface : public ui::WindowSurface {
+class RecordingSurface : public controller::WindowSurface {
   public:
     std::vector<std::string> log;
-    std::array<ui::Colour, 17> colours{};  // [0] unused
+    std::array<controller::Colour, 17> colours{};  // [0] unused
     std::array<std::string, 17> captions{};
     bool openall = true, closeall = true, timer = true, port_field = true;
     std::string open_comm_caption = "打开串口";
@@ -35,7 +35,7 @@ class RecordingSurface : public ui::WindowSurface {
     }
 
     // The log lines that the two writes of a channel look produce, for expected logs.
-    static std::string colour_line(int n, ui::Colour colour) {
+    static std::string colour_line(int n, controller::Colour colour) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%x", colour);
         return "colour " + std::to_string(n) + " " + hex;
@@ -45,20 +45,21 @@ class RecordingSurface : public ui::WindowSurface {
     }
 
     // The log of giving every channel, 1 to 16, the same look.
-    static std::vector<std::string> all_channels_lines(ui::Colour colour, std::string_view text) {
+    static std::vector<std::string> all_channels_lines(controller::Colour colour,
+                                                       std::string_view text) {
         std::vector<std::string> lines;
-        for (int n = 1; n <= ui::channel_count; ++n) {
+        for (int n = 1; n <= controller::channel_count; ++n) {
             lines.push_back(colour_line(n, colour));
             lines.push_back(caption_line(n, text));
         }
         return lines;
     }
 
-    void set_indicator_colour(int n, ui::Colour colour) override {
+    void set_indicator_colour(int n, controller::Colour colour) override {
         log.push_back(colour_line(n, colour));
         colours.at(static_cast<std::size_t>(n)) = colour;
     }
-    ui::Colour indicator_colour(int n) const override {
+    controller::Colour indicator_colour(int n) const override {
         return colours.at(static_cast<std::size_t>(n));
     }
     void set_caption(int n, std::string_view text) override {

@@ -36,7 +36,7 @@ class OperatorCommands : public ::testing::Test {
 };
 
 struct ClickCase {
-    ui::Colour colour;  // what every indicator shows
+    controller::Colour colour;  // what every indicator shows
     bool on_caption;
     std::int16_t index;
     const char* frame;  // sent by the next tick; release-all was waiting before the click

@@ -29,8 +29,8 @@ inline const char* const channel_names[] = {
 };
 
 // Colours as the logic writes them: energized, released, not known, port closed.
-inline constexpr ui::Colour green = 0x00FF00, red = 0x0000FF, yellow = 0x00FFFF,
-                            grey_text = 0x80000011;
+inline constexpr controller::Colour green = 0x00FF00, red = 0x0000FF, yellow = 0x00FFFF,
+                                    grey_text = 0x80000011;
 
 class FormTest : public ::testing::Test {
   protected:

@@ -12,7 +12,7 @@ namespace {
 using ChannelColours = FormTest;
 
 TEST_F(ChannelColours, ReadBackIsExactlyTheValueWritten) {
-    for (ui::Colour value : {green, red, yellow, grey_text, ui::Colour{0x123456}}) {
+    for (controller::Colour value : {green, red, yellow, grey_text, controller::Colour{0x123456}}) {
         for (int n = 1; n <= 16; ++n) {
             form.set_indicator_colour(n, value);
             EXPECT_EQ(form.indicator_colour(n), value) << std::hex << value << " channel " << n;
@@ -21,7 +21,7 @@ TEST_F(ChannelColours, ReadBackIsExactlyTheValueWritten) {
 }
 
 TEST_F(ChannelColours, PaintsRgbValuesWithRedInTheLowByteAndGreyTextAsAGrey) {
-    const std::pair<ui::Colour, QColor> looks[] = {
+    const std::pair<controller::Colour, QColor> looks[] = {
         {green, QColor(0, 255, 0)},
         {red, QColor(255, 0, 0)},
         {yellow, QColor(255, 255, 0)},

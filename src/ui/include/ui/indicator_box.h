@@ -16,10 +16,13 @@
 #include <QString>
 #include <array>
 
+#include "controller/window_surface.h"
 #include "ui/click_gesture.h"
-#include "ui/window_surface.h"
 
 namespace quellbox::ui {
+
+using controller::channel_count;
+using controller::Colour;
 
 // The channel's name as its name label shows it: "第一路" to "第十六路"; empty outside 1 to 16.
 QString channel_name(int channel);

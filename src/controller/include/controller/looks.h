@@ -5,19 +5,19 @@
 
 #include <string_view>
 
-#include "ui/window_surface.h"
+#include "controller/window_surface.h"
 
 namespace quellbox::controller {
 
 struct Look {
-    ui::Colour colour;
+    Colour colour;
     std::string_view caption;
 };
 
-inline constexpr ui::Colour colour_energized = 0x00FF00;      // RGB(0, 255, 0)
-inline constexpr ui::Colour colour_released = 0x0000FF;       // RGB(255, 0, 0)
-inline constexpr ui::Colour colour_not_known = 0x00FFFF;      // RGB(255, 255, 0)
-inline constexpr ui::Colour colour_port_closed = 0x80000011;  // system colour: grey text
+inline constexpr Colour colour_energized = 0x00FF00;      // RGB(0, 255, 0)
+inline constexpr Colour colour_released = 0x0000FF;       // RGB(255, 0, 0)
+inline constexpr Colour colour_not_known = 0x00FFFF;      // RGB(255, 255, 0)
+inline constexpr Colour colour_port_closed = 0x80000011;  // system colour: grey text
 
 inline constexpr std::string_view caption_energized = "  吸合";  // two leading spaces
 inline constexpr std::string_view caption_released = "  断开";   // two leading spaces

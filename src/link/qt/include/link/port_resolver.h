@@ -7,7 +7,6 @@
 // resolve to nothing.
 
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 namespace quellbox::link {
@@ -26,12 +25,5 @@ std::optional<ResolvedPort> resolve_port(int number);
 // One line for the port field's tooltip: "1 -> /dev/ttyUSB0, USB-Serial CH340" or
 // "4 -> no serial device".
 QString describe_port(int number);
-
-// The order in which listed devices get their numbers: port names (ttyUSB0, ttyS1, ...) with
-// USB adapters first, each group in natural order (ttyUSB2 before ttyUSB10).
-QStringList order_port_names(QStringList names);
-
-// Natural order of two names: runs of digits compare by value, everything else by character.
-bool natural_less(const QString& a, const QString& b);
 
 }  // namespace quellbox::link

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "controller/looks.h"
-#include "link/module1.h"
+#include "controller/window_surface.h"
 #include "link/serial_port.h"
 #include "link/status_receiver.h"
-#include "ui/window_surface.h"
+#include "link/transmitter.h"
 
 namespace quellbox::controller {
 
@@ -24,7 +24,7 @@ inline constexpr std::int16_t receive_threshold = 8;
 class MainFormLogic {
   public:
     // Hooks itself onto the port's receive and loss events.
-    MainFormLogic(link::SerialPort& comm, ui::WindowSurface& surface);
+    MainFormLogic(link::SerialPort& comm, WindowSurface& surface);
     MainFormLogic(const MainFormLogic&) = delete;
     MainFormLogic& operator=(const MainFormLogic&) = delete;
 
@@ -48,7 +48,6 @@ class MainFormLogic {
     bool command_pending() const { return has_pending != 0; }
     std::int32_t countdown() const { return link_countdown; }
     const link::RxBytes& received_bytes() const { return rx_bytes; }
-    const link::Module1& module() const { return Module1; }
 
   private:
     void send_pending_or_poll();
@@ -60,8 +59,8 @@ class MainFormLogic {
     void give_all(const Look& look);
 
     link::SerialPort& MSComm1;
-    ui::WindowSurface& surface;
-    link::Module1 Module1;
+    WindowSurface& surface;
+    link::Transmitter Module1;
 
     std::array<std::uint8_t, 3> pending_cmd{};  // command code, data byte 1, data byte 2
     std::uint8_t has_pending = 0;

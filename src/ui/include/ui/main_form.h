@@ -13,13 +13,17 @@
 #include <string_view>
 
 #include "controller/main_form_logic.h"
+#include "controller/window_surface.h"
 #include "link/serial_port.h"
 #include "ui/indicator_box.h"
 #include "ui/operator_notice.h"
 #include "ui/spin_bar.h"
-#include "ui/window_surface.h"
 
 namespace quellbox::ui {
+
+using controller::channel_count;
+using controller::Colour;
+using controller::WindowSurface;
 
 inline constexpr std::string_view window_caption = "QuellboxV6  https://quellbox.example.org";
 inline constexpr int poll_interval_ms = 50;

@@ -5,9 +5,11 @@
 #include <QColor>
 #include <QPalette>
 
-#include "ui/window_surface.h"
+#include "controller/window_surface.h"
 
 namespace quellbox::ui {
+
+using controller::Colour;
 
 inline constexpr Colour system_colour_flag = 0x80000000;
 inline constexpr Colour system_grey_text = 0x80000011;

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace quellbox::ui {
+namespace quellbox::controller {
 
 // RGB(r, g, b) = r + 256 g + 65536 b; a value with the top bit set names a system colour by
 // its low byte (0x80000011: grey text).
@@ -62,4 +62,4 @@ class WindowSurface {
     virtual void notify_port_lost(std::string_view device, std::string_view reason) = 0;
 };
 
-}  // namespace quellbox::ui
+}  // namespace quellbox::controller

@@ -1,13 +1,13 @@
-#include "link/module1.h"
+#include "link/transmitter.h"
 
 #include "link/numeric_text.h"
 
 namespace quellbox::link {
 
-SendOutcome Module1::send_frame(std::uint8_t command, std::uint8_t data1, std::uint8_t data2) {
-    // An address the operator did not clearly name (not a number, negative, past 255) sends
-    // nothing at all: reducing 300 modulo 256 would command board 44 instead.
-    const auto address = text_to_int32(surface_.add_text());
+SendOutcome Transmitter::send_frame(std::uint8_t command, std::uint8_t data1, std::uint8_t data2) {
+    // An address nobody clearly named (not a number, negative, past 255) sends nothing at all:
+    // reducing 300 modulo 256 would command board 44 instead.
+    const auto address = text_to_int32(address_text_());
     if (!address || *address < 0 || *address > 255) return SendOutcome::bad_address;
 
     build_command_frame(tx_frame_, static_cast<std::uint8_t>(*address), command, data1, data2);
