@@ -16,11 +16,19 @@ void StampedPort::set_on_comm(Handler handler) {
     }
 }
 
+std::optional<std::uint8_t> StampedPort::input() {
+    const auto byte = inner_->input();
+    if (byte && read_count_ < read_.size()) read_[read_count_++] = *byte;
+    return byte;
+}
+
 void StampedPort::deliver() {
     const Handler handler = handler_;  // the handler may replace itself
+    read_count_ = 0;
     probe_.receive_begin();
     if (handler) handler();
-    probe_.receive_end();
+    probe_.receive_end(read_count_ == read_.size() ? std::optional<link::Frame>(read_)
+                                                   : std::nullopt);
 }
 
 }  // namespace quellbox::bench

@@ -3,7 +3,9 @@
 // event's handler starts and when it returns: the start of "status in to painted".
 
 #include <memory>
+#include <optional>
 
+#include "link/frames.h"
 #include "link/serial_port.h"
 
 namespace quellbox::bench {
@@ -12,7 +14,8 @@ class ReceiveProbe {
   public:
     virtual ~ReceiveProbe() = default;
     virtual void receive_begin() = 0;
-    virtual void receive_end() = 0;
+    // `frame` holds the 8 bytes the handler read, if it read a whole frame.
+    virtual void receive_end(const std::optional<link::Frame>& frame) = 0;
 };
 
 class StampedPort final : public link::SerialPort {
@@ -29,7 +32,7 @@ class StampedPort final : public link::SerialPort {
     void set_rthreshold(std::int16_t bytes) override { inner_->set_rthreshold(bytes); }
     void clear_input() override { inner_->clear_input(); }
     bool output(std::span<const std::uint8_t> bytes) override { return inner_->output(bytes); }
-    std::optional<std::uint8_t> input() override { return inner_->input(); }
+    std::optional<std::uint8_t> input() override;
     std::int16_t comm_event() const override { return inner_->comm_event(); }
     void set_on_comm(Handler handler) override;
     void set_on_lost(LostHandler handler) override { inner_->set_on_lost(std::move(handler)); }
@@ -40,6 +43,8 @@ class StampedPort final : public link::SerialPort {
     std::unique_ptr<link::SerialPort> inner_;
     ReceiveProbe& probe_;
     Handler handler_;
+    link::Frame read_{};  // what the handler read in the current event
+    std::size_t read_count_ = 0;
 };
 
 }  // namespace quellbox::bench

@@ -225,12 +225,16 @@ class Recorder final : public ReceiveProbe {
         receive_allocations_ = allocations();
     }
 
-    void receive_end() override {
+    void receive_end(const std::optional<link::Frame>& frame) override {
         const std::int64_t t = now_us();
         const std::uint64_t a = allocations();
         if (callgrind_ && collecting_) cg::toggle();
-        ReceiveSample sample{receive_start_,           t, frame_accepted(), looks_changed(),
-                             a - receive_allocations_, 0};
+        ReceiveSample sample{receive_start_,
+                             t,
+                             frame && link::is_valid_status_frame(*frame),
+                             looks_changed(),
+                             a - receive_allocations_,
+                             0};
         if (callgrind_ && collecting_) cg::toggle();
         if (sample.accepted && first_accept == 0) first_accept = receive_start_;
         last_receive_changed_ = sample.changed;
@@ -286,15 +290,6 @@ class Recorder final : public ReceiveProbe {
                 return true;
         }
         return false;
-    }
-    bool frame_accepted() const {
-        const link::RxBytes& rx = form_->logic().received_bytes();
-        link::Frame frame{};
-        for (std::size_t i = 0; i < frame.size(); ++i) {
-            if (rx[i] < 0 || rx[i] > 255) return false;
-            frame[i] = static_cast<std::uint8_t>(rx[i]);
-        }
-        return link::is_valid_status_frame(frame);
     }
 
     void collect_on() {

@@ -56,17 +56,20 @@ void MainFormLogic::queue_command(std::uint8_t command, std::uint8_t data1, std:
 
 void MainFormLogic::MSComm1_OnComm() {
     if (MSComm1.comm_event() != link::comm_event_receive) return;
-    if (!link::read_status_frame(MSComm1, rx_bytes)) return;  // dropped in silence
+    rx_bytes = link::read_frame(MSComm1);
+    if (!rx_bytes || !link::is_valid_status_frame(*rx_bytes)) return;  // dropped in silence
     show_status();
     link_countdown = link_countdown_reload;
 }
 
 void MainFormLogic::show_status() {
-    const auto high = static_cast<std::uint8_t>(rx_bytes[link::pos_data1]);  // channels 9..16
-    const auto low = static_cast<std::uint8_t>(rx_bytes[link::pos_data2]);   // channels 1..8
-    for (std::int16_t count = 0; count < 8; ++count) {
-        give_look(count + 9, link::get_bit(high, count) == 1 ? energized_look : released_look);
-        give_look(count + 1, link::get_bit(low, count) == 1 ? energized_look : released_look);
+    const link::RelayMap relays = link::relays_of(*rx_bytes);
+    // Channels in pairs, 9 then 1, 10 then 2, ...: the order the window has always painted in.
+    for (int count = 0; count < 8; ++count) {
+        give_look(count + 9,
+                  link::is_energized(relays, count + 9) ? energized_look : released_look);
+        give_look(count + 1,
+                  link::is_energized(relays, count + 1) ? energized_look : released_look);
     }
 }
 

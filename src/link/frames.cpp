@@ -9,11 +9,6 @@ std::uint8_t checksum(const Frame& frame) {
     return static_cast<std::uint8_t>(sum % 256);
 }
 
-std::int16_t get_bit(std::uint8_t value, std::int16_t n) {
-    if (n < 0 || n > 7) return 0;  // outside the contract; answer "clear" rather than shift UB
-    return static_cast<std::int16_t>((value >> n) & 1U);
-}
-
 void build_command_frame(Frame& out, std::uint8_t address, std::uint8_t command, std::uint8_t data1,
                          std::uint8_t data2) {
     out[pos_header] = command_header;
@@ -33,7 +28,7 @@ bool is_valid_status_frame(const Frame& frame) {
     return header_ok && sum_ok;
 }
 
-Frame build_status_frame(std::uint8_t address, std::uint16_t relays) {
+Frame build_status_frame(std::uint8_t address, RelayMap relays) {
     Frame f{};
     f[pos_header] = status_header;
     f[pos_address] = address;
@@ -41,6 +36,15 @@ Frame build_status_frame(std::uint8_t address, std::uint16_t relays) {
     f[pos_data2] = static_cast<std::uint8_t>(relays & 0xFF);
     f[pos_checksum] = checksum(f);
     return f;
+}
+
+RelayMap relays_of(const Frame& status) {
+    return static_cast<RelayMap>((status[pos_data1] << 8) | status[pos_data2]);
+}
+
+bool is_energized(RelayMap relays, int channel) {
+    if (channel < 1 || channel > channel_count) return false;
+    return ((relays >> (channel - 1)) & 1U) != 0;
 }
 
 }  // namespace quellbox::link

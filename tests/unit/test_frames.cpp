@@ -63,15 +63,15 @@ TEST(StatusFrame, BoardSideCarriesChannelsNineToSixteenFirst) {
     EXPECT_EQ(hex(build_status_frame(3, 0x0100)), "22 03 00 00 00 01 00 26");
 }
 
-TEST(GetBit, ReadsEachBitPosition) {
-    const std::pair<std::uint8_t, const char*> rows[] = {
-        {0x80, "00000001"}, {0x01, "10000000"}, {0xFF, "11111111"},
-        {0x00, "00000000"}, {0xA5, "10100101"}, {0x5A, "01011010"}};  // bit 0 first
-    for (const auto& [value, bits] : rows) {
-        std::string got;
-        for (std::int16_t n = 0; n < 8; ++n) got += static_cast<char>('0' + get_bit(value, n));
-        EXPECT_EQ(got, bits) << "value " << int{value};
+TEST(StatusFrame, DecodingGivesBackTheMapTheBoardEncoded) {
+    for (const RelayMap relays : {0x0000, 0x0001, 0x8000, 0x8001, 0x0100, 0x00FF, 0xA55A, 0xFFFF}) {
+        EXPECT_EQ(relays_of(build_status_frame(7, relays)), relays) << relays;
     }
+    const RelayMap relays = relays_of(build_status_frame(0, 0x8001));  // 22 00 00 00 00 80 01 A3
+    std::string energized;
+    for (int channel = 0; channel <= 17; ++channel)
+        energized += is_energized(relays, channel) ? '1' : '0';
+    EXPECT_EQ(energized, "010000000000000010");  // channels 1 and 16 only; 0 and 17 never
 }
 
 }  // namespace

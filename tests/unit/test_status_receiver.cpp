@@ -1,40 +1,48 @@
-// Reading one status frame off the port: exactly 8 reads, then the header and checksum checks.
+// Reading one frame off the port (exactly 8 reads, or nothing), then the header and checksum.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <optional>
 
+#include "link/frames.h"
 #include "link/status_receiver.h"
 #include "support/fake_serial_port.h"
 
 namespace quellbox::link {
 namespace {
 
-TEST(StatusReceiver, ReadsEightBytesAndJudgesThem) {
-    const std::pair<const char*, bool> rows[] = {
-        {"22 00 00 00 00 80 01 A3", true},
-        {"22 00 00 00 00 80 01 A4", false},                         // wrong checksum
-        {"23 00 00 00 00 80 01 A4", false},                         // wrong header
-        {"22 00 00 00 00 80 01 A3 22 00 00 00 00 00 00 22", true},  // 16 waiting: 8 read
-        {"22 00 00 00 00 80 01", false},                            // 7 waiting
-        {"22 DE 00 00 00 00 00", false},  // a zero for the missing checksum would pass
-        {"22 00", false},
-        {"", false},
+std::optional<Frame> read_frame_of(const char* trace) {
+    test::FakeSerialPort port;
+    port.feed(test::bytes_of(trace));
+    return read_frame(port);
+}
+
+TEST(StatusReceiver, ReadsExactlyEightBytesOrNothing) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"22 00 00 00 00 80 01 A3", "22 00 00 00 00 80 01 A3"},
+        {"22 00 00 00 00 80 01 A3 22 00 00 00 00 00 00 22", "22 00 00 00 00 80 01 A3"},  // 8 of 16
+        {"22 00 00 00 00 80 01", nullptr},  // 7 waiting: a zero for the 8th would pass its checks
+        {"22 DE 00 00 00 00 00", nullptr},
+        {"22 00", nullptr},
+        {"", nullptr},
     };
-    for (const auto& [trace, accepted] : rows) {
+    for (const auto& [trace, whole] : rows) {
         const auto waiting = test::bytes_of(trace);
         test::FakeSerialPort port;
         port.feed(waiting);
-        RxBytes rx;
-        rx.fill(0x55);  // left over from an earlier frame
-        EXPECT_EQ(read_status_frame(port, rx), accepted) << trace;
-        // The bytes read in order; a slot whose byte never came holds -1.
-        RxBytes expected;
-        expected.fill(-1);
-        std::copy_n(waiting.begin(), std::min<std::size_t>(waiting.size(), 8), expected.begin());
-        EXPECT_EQ(rx, expected) << trace;
+        const auto frame = read_frame(port);
+        ASSERT_EQ(frame.has_value(), whole != nullptr) << trace;
+        if (frame) {
+            EXPECT_EQ(test::hex(*frame), whole);
+        }
         EXPECT_EQ(port.incoming.size(), waiting.size() > 8 ? waiting.size() - 8 : 0) << trace;
     }
+}
+
+TEST(StatusReceiver, OnlyTheStatusHeaderWithItsChecksumIsBelieved) {
+    EXPECT_TRUE(is_valid_status_frame(*read_frame_of("22 00 00 00 00 80 01 A3")));
+    EXPECT_FALSE(is_valid_status_frame(*read_frame_of("22 00 00 00 00 80 01 A4")));  // checksum
+    EXPECT_FALSE(is_valid_status_frame(*read_frame_of("23 00 00 00 00 80 01 A4")));  // header
 }
 
 }  // namespace

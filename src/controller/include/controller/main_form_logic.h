@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "controller/looks.h"
@@ -47,7 +48,6 @@ class MainFormLogic {
     const std::array<std::uint8_t, 3>& pending_command() const { return pending_cmd; }
     bool command_pending() const { return has_pending != 0; }
     std::int32_t countdown() const { return link_countdown; }
-    const link::RxBytes& received_bytes() const { return rx_bytes; }
 
   private:
     void send_pending_or_poll();
@@ -65,7 +65,7 @@ class MainFormLogic {
     std::array<std::uint8_t, 3> pending_cmd{};  // command code, data byte 1, data byte 2
     std::uint8_t has_pending = 0;
     std::int32_t link_countdown = 0;
-    link::RxBytes rx_bytes{};
+    std::optional<link::Frame> rx_bytes;  // the last frame read whole, valid or not
 };
 
 }  // namespace quellbox::controller

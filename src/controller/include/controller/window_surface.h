@@ -11,13 +11,15 @@
 #include <string>
 #include <string_view>
 
+#include "link/frames.h"
+
 namespace quellbox::controller {
 
 // RGB(r, g, b) = r + 256 g + 65536 b; a value with the top bit set names a system colour by
 // its low byte (0x80000011: grey text).
 using Colour = std::uint32_t;
 
-inline constexpr int channel_count = 16;
+using link::channel_count;
 
 class WindowSurface {
   public:

@@ -1,6 +1,6 @@
 #pragma once
-// The two 8-byte frames the tool and the relay board exchange, their checksum and the bit test
-// used to read the channel map of a status frame.
+// The two 8-byte frames the tool and the relay board exchange, their checksum, and the channel
+// map a status frame carries (encoded by the board, decoded by everything that listens).
 
 #include <array>
 #include <cstddef>
@@ -35,9 +35,6 @@ inline constexpr std::size_t pos_checksum = 7;
 // Sum of bytes 0 to 6 modulo 256; the same rule in both directions.
 std::uint8_t checksum(const Frame& frame);
 
-// 1 if bit n (0 to 7) of value is set, else 0.
-std::int16_t get_bit(std::uint8_t value, std::int16_t n);
-
 // Fills all 8 bytes of a command frame, checksum included.
 void build_command_frame(Frame& out, std::uint8_t address, std::uint8_t command, std::uint8_t data1,
                          std::uint8_t data2);
@@ -45,8 +42,20 @@ void build_command_frame(Frame& out, std::uint8_t address, std::uint8_t command,
 // Header 0x22 and a matching checksum: the only status frames the tool believes.
 bool is_valid_status_frame(const Frame& frame);
 
-// The board's side, shared with the virtual board: a status frame for a relay map where bit
-// (channel - 1) is set while that channel is energized. Bytes 1 to 4 carry `address` then zeros.
-Frame build_status_frame(std::uint8_t address, std::uint16_t relays);
+// The 16 relays of a board: bit (channel - 1) is set while that channel is energized. A status
+// frame carries channels 1 to 8 in byte 6 (bit 0 is channel 1) and 9 to 16 in byte 5.
+using RelayMap = std::uint16_t;
+inline constexpr int channel_count = 16;
+
+// The board's side, shared with the virtual board: a status frame for `relays`. Bytes 1 to 4
+// carry `address` then zeros.
+Frame build_status_frame(std::uint8_t address, RelayMap relays);
+
+// The listener's side: the relay map of a status frame (whether the frame is valid is a
+// separate question, answered by is_valid_status_frame).
+RelayMap relays_of(const Frame& status);
+
+// Channel 1 to 16 energized in `relays`; false for any other channel number.
+bool is_energized(RelayMap relays, int channel);
 
 }  // namespace quellbox::link
