@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <cerrno>
 
+#include "direct_line.h"
 #include "link/port_resolver.h"
 
 #ifndef Q_OS_WIN
@@ -29,6 +30,14 @@ int access_errno(const QString& path) {
     if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0) return 0;
     return errno;
 #endif
+}
+
+QString hung_up_words() {
+    return QStringLiteral("the device hung up (disconnected or switched off)");
+}
+
+QString failed_words() {
+    return QStringLiteral("the device reported an error");
 }
 
 bool device_exists(const QString& path) {
@@ -143,11 +152,26 @@ OpenResult QtSerialPort::open() {
     ++session_;
     device_ = result.device;
     comm_event_ = 0;
+    std::unique_ptr<DirectLine> line = take_over_line(
+        serial_, {[this] { deliver_receive(); },
+                  [this](DirectLine::Loss loss, const std::string& detail) {
+                      QString reason =
+                          loss == DirectLine::Loss::hung_up ? hung_up_words() : failed_words();
+                      if (!detail.empty())
+                          reason += QStringLiteral(" (%1)").arg(QString::fromStdString(detail));
+                      if (!closing_ && !loss_pending_ && serial_.isOpen()) lose(reason);
+                  }});
+    if (line) {
+        line_ = line.release();
+        line_->setParent(this);
+        line_->set_threshold(static_cast<std::size_t>(std::max<std::int16_t>(threshold_, 1)));
+    }
     return result;
 }
 
 void QtSerialPort::close() {
     if (!serial_.isOpen()) return;
+    retire_line();
     closing_ = true;
     serial_.close();
     closing_ = false;
@@ -160,12 +184,18 @@ bool QtSerialPort::is_open() const {
 
 void QtSerialPort::set_rthreshold(std::int16_t bytes) {
     threshold_ = bytes;
+    if (line_ != nullptr)
+        line_->set_threshold(static_cast<std::size_t>(std::max<std::int16_t>(bytes, 1)));
     // Bytes may already wait; they deserve their event as if they had just arrived.
     if (serial_.isOpen() && threshold_ > 0) queue_receive_check();
 }
 
 void QtSerialPort::clear_input() {
     if (!serial_.isOpen()) return;
+    if (line_ != nullptr) {
+        line_->clear();
+        return;
+    }
     enter_qt();
     // clear() drops the driver's queue (tcflush) and Qt's buffer; skipping what is still
     // buffered afterwards makes sure nothing read before this call can come out of input().
@@ -178,17 +208,25 @@ bool QtSerialPort::output(std::span<const std::uint8_t> bytes) {
     if (!serial_.isOpen()) return false;
     if (bytes.empty()) return true;
     enter_qt();
+    if (line_ != nullptr) {
+        // Almost always the driver takes the whole frame; what it could not take goes the
+        // slower way through Qt's buffer.
+        const std::optional<std::size_t> took = line_->write(bytes);
+        bytes = bytes.subspan(took.value_or(bytes.size()));
+    }
     const auto size = static_cast<qint64>(bytes.size());
-    const bool queued = serial_.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+    const bool queued =
+        size == 0 || serial_.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
     // Hand the bytes to the driver now instead of at the next turn of the event loop, so a
     // write error shows here and the frame leaves before anything else happens.
-    if (queued) serial_.flush();
+    if (queued && size > 0) serial_.flush();
     leave_qt();
     return queued && serial_.isOpen();
 }
 
 std::optional<std::uint8_t> QtSerialPort::input() {
     if (!serial_.isOpen()) return std::nullopt;
+    if (line_ != nullptr) return line_->take();
     char byte = 0;
     if (!serial_.getChar(&byte)) return std::nullopt;
     return static_cast<std::uint8_t>(byte);
@@ -229,19 +267,36 @@ void QtSerialPort::on_error(QSerialPort::SerialPortError error) {
     if (!lost) return;
 
     if (hung_up) {
-        loss_reason_ = QStringLiteral("the device hung up (disconnected or switched off)");
+        lose(hung_up_words());
     } else if (failed) {
-        loss_reason_ = QStringLiteral("the device reported an error");
+        lose(failed_words());
     } else {
-        loss_reason_ =
-            QStringLiteral("the device became unavailable: %1").arg(serial_.errorString());
+        lose(QStringLiteral("the device became unavailable: %1").arg(serial_.errorString()));
     }
+}
+
+void QtSerialPort::lose(const QString& reason) {
+    loss_reason_ = reason;
     loss_pending_ = true;
     if (qt_depth_ == 0) finish_loss();
 }
 
+void QtSerialPort::retire_line() {
+    if (line_ == nullptr) return;
+    // Its own callback may be what closes the port: it goes once that has returned.
+    line_->shut();
+    line_->deleteLater();
+    line_ = nullptr;
+}
+
+std::size_t QtSerialPort::waiting() const {
+    if (line_ != nullptr) return line_->waiting();
+    return static_cast<std::size_t>(serial_.bytesAvailable());
+}
+
 void QtSerialPort::finish_loss() {
     loss_pending_ = false;
+    retire_line();
     closing_ = true;
     serial_.close();
     closing_ = false;
@@ -279,8 +334,9 @@ void QtSerialPort::deliver_receive() {
         return;
     }
     if (!serial_.isOpen() || threshold_ <= 0) return;
-    const qint64 before = serial_.bytesAvailable();
-    if (before < threshold_) return;
+    const std::size_t before = waiting();
+    const auto threshold = static_cast<std::size_t>(threshold_);
+    if (before < threshold) return;
 
     const std::uint64_t session = session_;
     in_handler_ = true;
@@ -292,11 +348,11 @@ void QtSerialPort::deliver_receive() {
     in_handler_ = false;
 
     if (session != session_ || !serial_.isOpen() || threshold_ <= 0) return;
-    const qint64 after = serial_.bytesAvailable();
+    const std::size_t after = waiting();
     // Raise the event again for what still waits, from the event loop. Only when the handler
     // took something (or more came meanwhile): a handler that reads nothing would otherwise
     // be called back forever without a new byte arriving.
-    if (after >= threshold_ && (after < before || check_after_handler_)) queue_receive_check();
+    if (after >= threshold && (after < before || check_after_handler_)) queue_receive_check();
 }
 
 }  // namespace quellbox::link

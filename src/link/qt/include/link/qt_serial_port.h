@@ -11,6 +11,8 @@
 
 namespace quellbox::link {
 
+class DirectLine;
+
 class QtSerialPort final : public QObject, public SerialPort {
     Q_OBJECT
   public:
@@ -32,6 +34,9 @@ class QtSerialPort final : public QObject, public SerialPort {
 
   private:
     void on_error(QSerialPort::SerialPortError error);
+    void lose(const QString& reason);
+    void retire_line();
+    std::size_t waiting() const;
     void deliver_receive();
     void queue_receive_check();
     void finish_loss();
@@ -41,6 +46,9 @@ class QtSerialPort final : public QObject, public SerialPort {
     void leave_qt();
 
     QSerialPort serial_;
+    // Reads and writes the open port's handle where the system allows it (a child of this,
+    // so it outlives a callback that closes the port); nullptr means Qt's own buffers.
+    DirectLine* line_ = nullptr;
     std::int16_t number_ = 0;
     std::int16_t threshold_ = 0;
     std::int16_t comm_event_ = 0;
