@@ -11,16 +11,15 @@
 
 #include "controller/looks.h"
 #include "controller/window_surface.h"
+#include "link/poll_rules.h"
 #include "link/serial_port.h"
 #include "link/status_receiver.h"
 #include "link/transmitter.h"
 
 namespace quellbox::controller {
 
-// Ticks that may pass after an accepted status frame before the display is declared stale.
-inline constexpr std::int32_t link_countdown_reload = 5;
-// The receive event comes once a whole status frame waits.
-inline constexpr std::int16_t receive_threshold = 8;
+using link::link_countdown_reload;
+using link::receive_threshold;
 
 class MainFormLogic {
   public:

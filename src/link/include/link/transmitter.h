@@ -1,7 +1,8 @@
 #pragma once
 // The frame transmitter: the only place that writes command frames to the port. One call per
-// poll tick. It reads the board address afresh for every frame through a callable, so it knows
-// nothing about where the address comes from (a window's field, a command line).
+// poll tick. The window's logic gives it the address as text, read afresh for every frame
+// through a callable, so it knows nothing about where the text comes from; the headless session
+// names the board by number for each frame.
 
 #include <cstdint>
 #include <functional>
@@ -27,10 +28,18 @@ class Transmitter {
 
     Transmitter(SerialPort& port, AddressText address_text)
         : port_(port), address_text_(std::move(address_text)) {}
+    // A transmitter whose caller names the board with every frame (send_frame_to).
+    explicit Transmitter(SerialPort& port) : port_(port) {}
 
     // Builds the command frame for the address read now and, while the port is open, empties
     // the receive buffer and then writes the frame.
     SendOutcome send_frame(std::uint8_t command, std::uint8_t data1, std::uint8_t data2);
+    // The same for a board named by number.
+    SendOutcome send_frame_to(std::uint8_t address, std::uint8_t command, std::uint8_t data1,
+                              std::uint8_t data2);
+
+    // The frame the last call built (written or not).
+    const Frame& last_frame() const { return tx_frame_; }
 
   private:
     SerialPort& port_;

@@ -14,6 +14,7 @@
 
 #include "controller/main_form_logic.h"
 #include "controller/window_surface.h"
+#include "link/poll_rules.h"
 #include "link/serial_port.h"
 #include "ui/indicator_box.h"
 #include "ui/operator_notice.h"
@@ -26,7 +27,7 @@ using controller::Colour;
 using controller::WindowSurface;
 
 inline constexpr std::string_view window_caption = "QuellboxV6  https://quellbox.example.org";
-inline constexpr int poll_interval_ms = 50;
+using link::poll_interval_ms;
 
 class MainForm final : public QWidget, public WindowSurface {
     Q_OBJECT
