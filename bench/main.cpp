@@ -27,14 +27,17 @@
 
 #include "analysis.h"
 #include "callgrind_summary.h"
-#include "clock.h"
 #include "plot.h"
 #include "processes.h"
+#include "tools/private_runtime_dir.h"
+#include "tools/time_units.h"
 #include "window_run.h"
 
 namespace {
 
 using namespace quellbox::bench;
+using quellbox::tools::now_us;
+namespace tools = quellbox::tools;
 using namespace std::chrono_literals;
 
 constexpr const char* usage = R"(usage: quellbox-bench [options]
@@ -136,10 +139,11 @@ QJsonArray rounded(const std::vector<double>& samples) {
 }
 
 Column run_column(const Options& o, const QString& label, const QString& self,
-                  const PrivateRuntimeDir& runtime) {
-    const QString log = runtime.path() + QStringLiteral("/board-%1.log").arg(label);
+                  const tools::PrivateRuntimeDir& runtime) {
+    const tools::BoardLaunch launch =
+        board_launch(o.board_sim, runtime.path(), QStringLiteral("board-%1.log").arg(label));
     const QString out = runtime.path() + QStringLiteral("/run-%1.json").arg(label);
-    BoardSimProcess board(o.board_sim, runtime.path(), log);
+    tools::BoardProcess board(launch);
     if (!board.wait_ready(10s)) die("the virtual board did not get ready");
 
     std::unique_ptr<BusyLoop> busy;
@@ -175,7 +179,7 @@ Column run_column(const Options& o, const QString& label, const QString& self,
     QFile file(out);
     if (!file.open(QIODevice::ReadOnly)) die("no samples from column " + label.toStdString());
     const QJsonObject run = QJsonDocument::fromJson(file.readAll()).object();
-    Column column = analyse(label, run, read_sim_log(log), spawn);
+    Column column = analyse(label, run, read_sim_log(launch.log_path), spawn);
     column.json[QStringLiteral("load_average_before")] = loads_json(load_before);
     column.json[QStringLiteral("load_average_after")] = loads_json(load_after);
     if (busy_pid != 0) column.json[QStringLiteral("busy_loop_pid")] = static_cast<double>(busy_pid);
@@ -340,7 +344,7 @@ int orchestrate(int argc, char** argv, const Options& o) {
     QGuiApplication app(argc, argv);  // fonts for the plot
     const QString self = QCoreApplication::applicationFilePath();
 
-    PrivateRuntimeDir runtime;
+    tools::PrivateRuntimeDir runtime(QStringLiteral("quellbox-bench"));
     std::vector<Column> columns;
     for (const QString& label : o.columns) {
         std::fprintf(stderr, "quellbox-bench: column %s, %g s ...\n",

@@ -1,26 +1,11 @@
 #include "processes.h"
 
 #include <signal.h>
-#include <stdlib.h>
 
-#include <QDir>
 #include <QFile>
-#include <QThread>
 #include <stdexcept>
 
 namespace quellbox::bench {
-
-PrivateRuntimeDir::PrivateRuntimeDir() {
-    QByteArray pattern = QDir::tempPath().toLocal8Bit() + "/quellbox-bench-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {  // mkdtemp creates it 0700
-        throw std::runtime_error("cannot create a private runtime folder");
-    }
-    path_ = QString::fromLocal8Bit(pattern);
-}
-
-PrivateRuntimeDir::~PrivateRuntimeDir() {
-    QDir(path_).removeRecursively();
-}
 
 std::vector<SimLine> read_sim_log(const QString& path) {
     std::vector<SimLine> lines;
@@ -43,43 +28,12 @@ std::vector<SimLine> read_sim_log(const QString& path) {
     return lines;
 }
 
-BoardSimProcess::BoardSimProcess(const QString& program, const QString& runtime_dir,
-                                 const QString& log_path)
-    : log_path_(log_path) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_dir);
-    process_.setProcessEnvironment(env);
-    process_.setStandardOutputFile(log_path);
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(program, {QStringLiteral("--paced"), QStringLiteral("--timestamps")});
-    if (!process_.waitForStarted()) {
-        throw std::runtime_error("cannot start " + program.toStdString());
-    }
-}
-
-BoardSimProcess::~BoardSimProcess() {
-    stop();
-}
-
-bool BoardSimProcess::wait_ready(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        for (const SimLine& line : read_sim_log(log_path_)) {
-            if (line.kind == QLatin1String("ready")) return true;
-        }
-        if (process_.state() == QProcess::NotRunning) return false;
-        QThread::msleep(10);
-    }
-    return false;
-}
-
-void BoardSimProcess::stop() {
-    if (process_.state() == QProcess::NotRunning) return;
-    process_.terminate();
-    if (!process_.waitForFinished(5000)) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
+tools::BoardLaunch board_launch(const QString& program, const QString& runtime_dir,
+                                const QString& log_name) {
+    return {program,
+            {QStringLiteral("--paced"), QStringLiteral("--timestamps")},
+            runtime_dir,
+            runtime_dir + QLatin1Char('/') + log_name};
 }
 
 BusyLoop::BusyLoop() {

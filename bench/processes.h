@@ -1,7 +1,7 @@
 #pragma once
-// The bench's helpers around other processes: a private runtime folder, the virtual board with
-// its time-stamped output going to a file (so nothing reads it while the window is measured),
-// the board's log read back afterwards, and a busy loop that keeps one core loaded.
+// The bench's helpers around other processes: how the virtual board is started (its time-stamped
+// output going to a file, so nothing reads it while the window is measured), the board's log
+// read back afterwards, and a busy loop that keeps one core loaded.
 
 #include <QProcess>
 #include <QString>
@@ -9,21 +9,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "tools/board_process.h"
+
 namespace quellbox::bench {
-
-// A fresh 0700 folder under /tmp, for XDG_RUNTIME_DIR; removed by the destructor.
-class PrivateRuntimeDir {
-  public:
-    PrivateRuntimeDir();
-    ~PrivateRuntimeDir();
-    PrivateRuntimeDir(const PrivateRuntimeDir&) = delete;
-    PrivateRuntimeDir& operator=(const PrivateRuntimeDir&) = delete;
-
-    const QString& path() const { return path_; }
-
-  private:
-    QString path_;
-};
 
 // One line of `quellbox-board-sim --timestamps`: "<microseconds> <kind> <rest>".
 struct SimLine {
@@ -35,23 +23,10 @@ struct SimLine {
 // Lines without a time stamp are skipped.
 std::vector<SimLine> read_sim_log(const QString& path);
 
-// quellbox-board-sim --paced --timestamps as port 1, publishing in `runtime_dir`.
-class BoardSimProcess {
-  public:
-    BoardSimProcess(const QString& program, const QString& runtime_dir, const QString& log_path);
-    ~BoardSimProcess();
-    BoardSimProcess(const BoardSimProcess&) = delete;
-    BoardSimProcess& operator=(const BoardSimProcess&) = delete;
-
-    // Waits (without an event loop) for the "ready" line; false on time-out or exit.
-    bool wait_ready(std::chrono::milliseconds timeout);
-    // SIGTERM and wait, so the log is complete.
-    void stop();
-
-  private:
-    QProcess process_;
-    QString log_path_;
-};
+// quellbox-board-sim --paced --timestamps as port 1, publishing in `runtime_dir`, its
+// time-stamped lines going to the file `log_name` there.
+tools::BoardLaunch board_launch(const QString& program, const QString& runtime_dir,
+                                const QString& log_name);
 
 // `sh -c 'while :; do :; done'`, ended by its process id with SIGKILL.
 class BusyLoop {

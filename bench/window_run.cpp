@@ -1,5 +1,4 @@
 #include "window_run.h"
-#include "event_waits.h"
 
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -30,12 +29,15 @@
 #endif
 
 #include "alloc_count.h"
-#include "clock.h"
 #include "controller/looks.h"
 #include "link/frames.h"
 #include "link/qt_serial_port.h"
 #include "processes.h"
-#include "stamped_port.h"
+#include "tools/event_waits.h"
+#include "tools/hex.h"
+#include "tools/pass_through_port.h"
+#include "tools/private_runtime_dir.h"
+#include "tools/time_units.h"
 #include "ui/indicator_box.h"
 #include "ui/main_form.h"
 
@@ -43,6 +45,7 @@ namespace quellbox::bench {
 namespace {
 
 using namespace std::chrono_literals;
+using tools::now_us;
 
 // Callgrind's client requests; without valgrind's header they do nothing.
 namespace cg {
@@ -105,14 +108,12 @@ struct ClickSample {
     QString what;
 };
 
+// As the board logs it: lower-case pairs.
 QString hex(const link::Frame& frame) {
-    QStringList parts;
-    for (const std::uint8_t b : frame)
-        parts << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0'));
-    return parts.join(QLatin1Char(' '));
+    return QString::fromStdString(tools::hex(frame, tools::HexDigits::lower));
 }
 
-class Recorder final : public ReceiveProbe {
+class Recorder final : public tools::PortObserver {
   public:
     explicit Recorder(bool callgrind) : callgrind_(callgrind) {
         // Room for a long run up front: growing these while measuring would allocate.
@@ -216,7 +217,7 @@ class Recorder final : public ReceiveProbe {
         }
     }
 
-    void receive_begin() override {
+    void receive_begins() override {
         handler_ran_ = true;
         if (callgrind_ && collecting_) cg::toggle();  // the bench's own look-taking is not counted
         snapshot_looks();
@@ -225,13 +226,16 @@ class Recorder final : public ReceiveProbe {
         receive_allocations_ = allocations();
     }
 
-    void receive_end(const std::optional<link::Frame>& frame) override {
+    void receive_ends(std::span<const std::uint8_t> bytes) override {
         const std::int64_t t = now_us();
         const std::uint64_t a = allocations();
         if (callgrind_ && collecting_) cg::toggle();
+        link::Frame frame{};
+        const bool whole = bytes.size() >= frame.size();
+        if (whole) std::copy_n(bytes.begin(), frame.size(), frame.begin());
         ReceiveSample sample{receive_start_,
                              t,
-                             frame && link::is_valid_status_frame(*frame),
+                             whole && link::is_valid_status_frame(frame),
                              looks_changed(),
                              a - receive_allocations_,
                              0};
@@ -431,11 +435,7 @@ CpuTime cpu_time() {
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &clock);
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& tv) {
-        return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1e6;
-    };
-    return {static_cast<double>(clock.tv_sec) + static_cast<double>(clock.tv_nsec) / 1e9,
-            seconds(usage.ru_utime), seconds(usage.ru_stime)};
+    return {tools::seconds(clock), tools::seconds(usage.ru_utime), tools::seconds(usage.ru_stime)};
 }
 
 // A field of /proc/self/status in kB ("VmHWM", "VmRSS").
@@ -580,13 +580,13 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
 
     // Callgrind mode brings its own board; measure mode finds it running, published in the
     // runtime folder it was given.
-    std::unique_ptr<PrivateRuntimeDir> own_dir;
-    std::unique_ptr<BoardSimProcess> own_sim;
+    std::unique_ptr<tools::PrivateRuntimeDir> own_dir;
+    std::unique_ptr<tools::BoardProcess> own_sim;
     if (callgrind) {
-        own_dir = std::make_unique<PrivateRuntimeDir>();
-        ::setenv("XDG_RUNTIME_DIR", own_dir->path().toLocal8Bit().constData(), 1);
-        own_sim = std::make_unique<BoardSimProcess>(options.board_sim, own_dir->path(),
-                                                    own_dir->path() + QStringLiteral("/board.log"));
+        own_dir = std::make_unique<tools::PrivateRuntimeDir>(QStringLiteral("quellbox-bench"));
+        own_dir->use_for_this_process();
+        own_sim = std::make_unique<tools::BoardProcess>(
+            board_launch(options.board_sim, own_dir->path(), QStringLiteral("board.log")));
         if (!own_sim->wait_ready(10s)) return fail("the virtual board did not get ready");
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -595,8 +595,9 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     BenchApplication app(argc, argv, recorder);
     const std::int64_t app_ready = now_us();
 
-    auto stamped = std::make_unique<StampedPort>(std::make_unique<link::QtSerialPort>(), recorder);
-    StampedPort* port = stamped.get();
+    auto stamped =
+        std::make_unique<tools::PassThroughPort>(std::make_unique<link::QtSerialPort>(), recorder);
+    tools::PassThroughPort* port = stamped.get();
     ui::MainForm form(std::move(stamped));
     const std::int64_t form_built = now_us();
     auto* timer1 = form.findChild<QTimer*>(QStringLiteral("Timer1"));

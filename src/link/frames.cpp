@@ -42,9 +42,13 @@ RelayMap relays_of(const Frame& status) {
     return static_cast<RelayMap>((status[pos_data1] << 8) | status[pos_data2]);
 }
 
+RelayMap relay_bit(int channel) {
+    if (channel < 1 || channel > channel_count) return 0;
+    return static_cast<RelayMap>(1U << (channel - 1));
+}
+
 bool is_energized(RelayMap relays, int channel) {
-    if (channel < 1 || channel > channel_count) return false;
-    return ((relays >> (channel - 1)) & 1U) != 0;
+    return (relays & relay_bit(channel)) != 0;
 }
 
 }  // namespace quellbox::link

@@ -16,16 +16,11 @@
 #include <thread>
 
 #include "link/port_resolver.h"
+#include "tools/private_runtime_dir.h"
 
 namespace quellbox::e2e {
 
 namespace {
-
-QString runtime_dir;
-
-void remove_runtime_dir() {
-    if (!runtime_dir.isEmpty()) QDir(runtime_dir).removeRecursively();
-}
 
 [[noreturn]] void die(const char* what) {
     std::perror(what);
@@ -42,12 +37,10 @@ void make_raw(int fd) {
 }  // namespace
 
 void prepare_test_process() {
-    char pattern[] = "/tmp/quellbox-e2e-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) die("mkdtemp");  // mkdtemp creates it 0700
-    runtime_dir = QString::fromLocal8Bit(pattern);
-    ::setenv("XDG_RUNTIME_DIR", pattern, 1);
+    // Removed at exit, with the links and anything else the tests left in it.
+    static const tools::PrivateRuntimeDir runtime(QStringLiteral("quellbox-e2e"));
+    runtime.use_for_this_process();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    std::atexit(remove_runtime_dir);
 }
 
 QString ports_folder() {
@@ -121,29 +114,12 @@ void PtyPair::hang_up() {
     slave_ = master_ = -1;
 }
 
-BoardSim::BoardSim(const QStringList& arguments) {
-    QObject::connect(&process_, &QProcess::readyReadStandardOutput, &process_, [this] {
-        pending_ += process_.readAllStandardOutput();
-        qsizetype end = 0;
-        while ((end = pending_.indexOf('\n')) >= 0) {
-            lines_.append(QString::fromLatin1(pending_.left(end)));
-            pending_.remove(0, end + 1);
-        }
-    });
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QStringLiteral(QUELLBOX_BOARD_SIM), arguments);
-    if (!wait_for_line(QStringLiteral("ready "))) {
+BoardSim::BoardSim(const QStringList& arguments)
+    : process_({QStringLiteral(QUELLBOX_BOARD_SIM), arguments, {}, {}},
+               [this](const QString& line) { lines_.append(line); }) {
+    if (!process_.wait_ready(patience)) {
         throw std::runtime_error("the virtual board did not get ready");
     }
-    for (const QString& line : lines_) {
-        if (line.startsWith(QLatin1String("ready "))) slave_path_ = line.section(' ', 2, 2);
-    }
-}
-
-BoardSim::~BoardSim() {
-    if (process_.state() == QProcess::NotRunning) return;
-    process_.terminate();
-    if (!process_.waitForFinished(static_cast<int>(patience.count()))) process_.kill();
 }
 
 int BoardSim::count_lines(const QString& prefix) const {

@@ -2,7 +2,6 @@
 // Shared by the end-to-end tests: a private runtime folder per test process, bounded waits that
 // keep the Qt event loop running, a bare pty pair, and the virtual board as a child process.
 
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -11,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "event_waits.h"
+#include "tools/board_process.h"
+#include "tools/event_waits.h"
 
 namespace quellbox::e2e {
 
@@ -70,23 +70,20 @@ class PtyPair {
     QString slave_path_;
 };
 
-// quellbox-board-sim as a child process; its stdout lines are collected as they come.
+// quellbox-board-sim as a child process, ready when constructed; its lines are kept as they come.
 class BoardSim {
   public:
     explicit BoardSim(const QStringList& arguments);
-    ~BoardSim();  // SIGTERM, then wait
 
-    const QString& slave_path() const { return slave_path_; }
+    const QString& slave_path() const { return process_.slave_path(); }
     // True once `count` lines starting with `prefix` have been printed (waits for them).
     bool wait_for_line(const QString& prefix, int count = 1);
     int count_lines(const QString& prefix) const;
     QStringList lines() const { return lines_; }
 
   private:
-    QProcess process_;
-    QByteArray pending_;
     QStringList lines_;
-    QString slave_path_;
+    tools::BoardProcess process_;  // after lines_: its handler writes there
 };
 
 }  // namespace quellbox::e2e

@@ -9,37 +9,16 @@
 #include <memory>
 
 #include "link/qt_serial_port.h"
+#include "tools/pass_through_port.h"
 #include "window_driver.h"
 
 namespace quellbox::e2e {
 namespace {
 
-// The real port, counting the receive events it hands to the window.
-class WatchedPort final : public link::SerialPort {
-  public:
+// Counts the receive events the real port hands to the window.
+struct ReceiveCounter final : tools::PortObserver {
     int receive_events = 0;
-
-    void set_comm_port(std::int16_t number) override { real_.set_comm_port(number); }
-    std::int16_t comm_port() const override { return real_.comm_port(); }
-    link::OpenResult open() override { return real_.open(); }
-    void close() override { real_.close(); }
-    bool is_open() const override { return real_.is_open(); }
-    void set_rthreshold(std::int16_t bytes) override { real_.set_rthreshold(bytes); }
-    void clear_input() override { real_.clear_input(); }
-    bool output(std::span<const std::uint8_t> bytes) override { return real_.output(bytes); }
-    std::optional<std::uint8_t> input() override { return real_.input(); }
-    std::int16_t comm_event() const override { return real_.comm_event(); }
-    void set_on_lost(LostHandler handler) override { real_.set_on_lost(std::move(handler)); }
-    void set_on_comm(Handler handler) override {
-        if (!handler) return real_.set_on_comm({});
-        real_.set_on_comm([this, handler] {
-            ++receive_events;
-            handler();
-        });
-    }
-
-  private:
-    link::QtSerialPort real_;
+    void receive_begins() override { ++receive_events; }
 };
 
 class WindowTest : public ::testing::Test {
@@ -53,7 +32,7 @@ class WindowTest : public ::testing::Test {
         form->show();
         // Connected after the window's own handler: records what each tick left behind.
         QObject::connect(window.control<QTimer>("Timer1"), &QTimer::timeout, &observer, [this] {
-            ticks.push_back({port->receive_events, window.looks()});
+            ticks.push_back({port.receive_events, window.looks()});
         });
     }
 
@@ -74,9 +53,9 @@ class WindowTest : public ::testing::Test {
     }
 
     std::unique_ptr<BoardSim> sim;
-    WatchedPort* port = new WatchedPort;  // owned by the window
-    std::unique_ptr<ui::MainForm> form =
-        std::make_unique<ui::MainForm>(std::unique_ptr<link::SerialPort>(port));
+    ReceiveCounter port;  // declared before the window, which reports to it
+    std::unique_ptr<ui::MainForm> form = std::make_unique<ui::MainForm>(
+        std::make_unique<tools::PassThroughPort>(std::make_unique<link::QtSerialPort>(), port));
     WindowDriver window{*form};
     QObject observer;
     std::vector<Tick> ticks;
@@ -118,7 +97,7 @@ TEST_F(WindowTest, SilentBoardKeepsTheLastLookFiveTicksAndTurnsYellowOnTheSixth)
     auto silent = [&] {
         std::vector<Tick> out;
         for (const Tick& tick : ticks) {
-            if (tick.receive_events == port->receive_events) out.push_back(tick);
+            if (tick.receive_events == port.receive_events) out.push_back(tick);
         }
         return out;
     };

@@ -7,32 +7,15 @@
 #include <functional>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "link/serial_port.h"
+#include "tools/hex.h"
 
 namespace quellbox::test {
 
-// Bytes as a protocol trace shows them, "55 01 10 00 00 00 00 66", and back.
-inline std::string hex(std::span<const std::uint8_t> bytes) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (const std::uint8_t b : bytes) {
-        if (!out.empty()) out += ' ';
-        out += digits[b >> 4];
-        out += digits[b & 0x0F];
-    }
-    return out;
-}
-inline std::vector<std::uint8_t> bytes_of(std::string_view hex_text) {
-    std::vector<std::uint8_t> out;
-    for (std::size_t i = 0; i + 1 < hex_text.size(); i += 3) {
-        out.push_back(
-            static_cast<std::uint8_t>(std::stoi(std::string(hex_text.substr(i, 2)), nullptr, 16)));
-    }
-    return out;
-}
+using tools::hex;
+using tools::parse_hex;
 
 class FakeSerialPort : public link::SerialPort {
   public:

@@ -17,7 +17,7 @@ using test::hex;
 
 Frame frame_of(std::string_view trace) {
     Frame f{};
-    const auto bytes = test::bytes_of(trace);
+    const auto bytes = test::parse_hex(trace);
     std::copy(bytes.begin(), bytes.end(), f.begin());
     return f;
 }

@@ -44,7 +44,7 @@ class PollCycle : public ::testing::Test {
         surface.log.clear();
     }
     void receive(const char* trace) {
-        port.feed(test::bytes_of(trace));
+        port.feed(test::parse_hex(trace));
         port.raise_comm();
     }
     void ticks(int n) {
@@ -108,7 +108,7 @@ TEST_P(AcceptedFrame, PaintsEveryChannelStraightFromNotKnownInFixedOrder) {
     open();
     ticks(1);  // no frame yet: every channel not-known
     ASSERT_EQ(surface.log, not_known);
-    const auto frame = test::bytes_of(GetParam());
+    const auto frame = test::parse_hex(GetParam());
     const auto relays = static_cast<std::uint16_t>(frame[5] << 8 | frame[6]);
     for (int i = 0; i < 2; ++i) {  // the same frame again is painted again in full
         surface.log.clear();
@@ -143,7 +143,7 @@ TEST_F(PollCycle, RejectedFramesChangeNothing) {
 
 TEST_F(PollCycle, EventsOtherThanReceiveReadNothing) {
     open();
-    port.feed(test::bytes_of("22 00 00 00 00 FF FF 20"));
+    port.feed(test::parse_hex("22 00 00 00 00 FF FF 20"));
     for (const std::int16_t code : {0, 1, 3, 1008}) port.raise_comm(code);
     EXPECT_EQ(port.incoming.size(), 8U);
     EXPECT_TRUE(surface.log.empty());

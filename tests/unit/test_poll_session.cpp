@@ -45,7 +45,7 @@ class Session : public ::testing::Test {
         for (int i = 0; i < n; ++i) session->tick();
     }
     void receive(const char* trace) {
-        port.feed(test::bytes_of(trace));
+        port.feed(test::parse_hex(trace));
         port.raise_comm();
     }
     std::vector<std::string> only(const std::string& kind) const {

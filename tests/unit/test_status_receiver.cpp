@@ -13,7 +13,7 @@ namespace {
 
 std::optional<Frame> read_frame_of(const char* trace) {
     test::FakeSerialPort port;
-    port.feed(test::bytes_of(trace));
+    port.feed(test::parse_hex(trace));
     return read_frame(port);
 }
 
@@ -27,7 +27,7 @@ TEST(StatusReceiver, ReadsExactlyEightBytesOrNothing) {
         {"", nullptr},
     };
     for (const auto& [trace, whole] : rows) {
-        const auto waiting = test::bytes_of(trace);
+        const auto waiting = test::parse_hex(trace);
         test::FakeSerialPort port;
         port.feed(waiting);
         const auto frame = read_frame(port);

@@ -6,7 +6,7 @@ namespace quellbox::board {
 
 namespace {
 
-constexpr std::uint16_t all_relays = 0xFFFF;
+constexpr link::RelayMap all_relays = 0xFFFF;
 constexpr std::size_t max_extra_bytes = 8;
 
 link::Frame frame_at_front(const std::deque<std::uint8_t>& buffer) {
@@ -46,15 +46,14 @@ std::optional<link::Frame> Board::handle(const link::Frame& command) {
 
     const std::uint8_t data1 = command[link::pos_data1];
     const std::uint8_t data2 = command[link::pos_data2];
-    const bool channel_ok = data2 >= 1 && data2 <= 16;
-    const auto bit = static_cast<std::uint16_t>(channel_ok ? 1U << (data2 - 1) : 0U);
+    const link::RelayMap bit = link::relay_bit(data2);  // none for a channel outside 1 to 16
 
     switch (command[link::pos_command]) {
         case link::cmd_release_one:
-            relays_ = static_cast<std::uint16_t>(relays_ & ~bit);
+            relays_ = static_cast<link::RelayMap>(relays_ & ~bit);
             break;
         case link::cmd_energize_one:
-            relays_ = static_cast<std::uint16_t>(relays_ | bit);
+            relays_ = static_cast<link::RelayMap>(relays_ | bit);
             break;
         case link::cmd_set_all:
             if (data1 == link::set_all_energize && data2 == link::set_all_energize) {
@@ -109,18 +108,6 @@ Bytes FaultInjector::spoil(const link::Frame& reply, std::vector<std::string>& a
         applied.emplace_back("extra");
     }
     return wire;
-}
-
-std::string hex(std::span<const std::uint8_t> bytes) {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(bytes.size() * 3);
-    for (const std::uint8_t b : bytes) {
-        if (!out.empty()) out += ' ';
-        out += digits[b >> 4];
-        out += digits[b & 0x0F];
-    }
-    return out;
 }
 
 }  // namespace quellbox::board

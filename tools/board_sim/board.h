@@ -44,10 +44,10 @@ class FrameScanner {
     std::deque<std::uint8_t> buffer_;
 };
 
-// One 16-channel board. Bit (channel - 1) of the relay map is set while that relay is on.
+// One 16-channel board, its relays kept as the map its status frames carry.
 class Board {
   public:
-    Board(std::uint8_t address, std::uint16_t relays) : address_(address), relays_(relays) {}
+    Board(std::uint8_t address, link::RelayMap relays) : address_(address), relays_(relays) {}
 
     // Acts on a command frame the scanner accepted. Returns the status frame to send back, or
     // nothing when the frame is addressed to another board. Unknown commands, channels outside
@@ -56,11 +56,11 @@ class Board {
     std::optional<link::Frame> handle(const link::Frame& command);
 
     std::uint8_t address() const { return address_; }
-    std::uint16_t relays() const { return relays_; }
+    link::RelayMap relays() const { return relays_; }
 
   private:
     std::uint8_t address_;
-    std::uint16_t relays_;
+    link::RelayMap relays_;
 };
 
 // Probabilities (0 to 1) of each fault, drawn independently for every reply.
@@ -89,8 +89,5 @@ class FaultInjector {
     FaultRates rates_;
     std::mt19937 rng_;
 };
-
-// "55 01 10 00 00 00 00 66": lower-case hex pairs, as the simulator prints them.
-std::string hex(std::span<const std::uint8_t> bytes);
 
 }  // namespace quellbox::board

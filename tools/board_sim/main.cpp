@@ -6,7 +6,6 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <QString>
@@ -25,13 +24,19 @@
 
 #include "board.h"
 #include "link/port_resolver.h"
+#include "tools/hex.h"
+#include "tools/time_units.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using quellbox::board::Bytes;
-using quellbox::board::hex;
 using std::chrono::milliseconds;
+
+// Lower-case pairs, as the board's report lines have always shown frames.
+std::string hex(std::span<const std::uint8_t> bytes) {
+    return quellbox::tools::hex(bytes, quellbox::tools::HexDigits::lower);
+}
 
 // One byte at 9600 baud, 8N1: start bit, 8 data bits, stop bit.
 constexpr std::chrono::microseconds byte_time{1042};
@@ -97,10 +102,7 @@ bool stamp_lines = false;
 
 void say(const std::string& line) {
     if (stamp_lines) {
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        std::fprintf(stdout, "%lld ",
-                     static_cast<long long>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1'000);
+        std::fprintf(stdout, "%lld ", static_cast<long long>(quellbox::tools::now_us()));
     }
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);

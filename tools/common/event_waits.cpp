@@ -1,4 +1,4 @@
-#include "event_waits.h"
+#include "tools/event_waits.h"
 
 #include <QEventLoop>
 #include <QObject>

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tools/hex.h"
+
 namespace quellbox::soak {
 
 namespace {
+
+using tools::hex;
 
 constexpr std::uint32_t green = 0x00FF00;        // RGB(0, 255, 0)
 constexpr std::uint32_t red = 0x0000FF;          // RGB(255, 0, 0)
@@ -23,16 +27,6 @@ std::uint8_t sum_of_first_seven(std::span<const std::uint8_t> bytes) {
     unsigned sum = 0;
     for (std::size_t i = 0; i < 7; ++i) sum += bytes[i];
     return static_cast<std::uint8_t>(sum % 256);
-}
-
-std::string hex(std::span<const std::uint8_t> bytes) {
-    std::string out;
-    char pair[4];
-    for (const std::uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, out.empty() ? "%02x" : " %02x", b);
-        out += pair;
-    }
-    return out;
 }
 
 std::string describe(const Look& look) {
@@ -71,11 +65,6 @@ AddressReading read_address_text(std::string_view text) {
 
 bool is_acceptable_status(std::span<const std::uint8_t> bytes) {
     return bytes.size() == 8 && bytes[0] == 0x22 && bytes[7] == sum_of_first_seven(bytes);
-}
-
-bool channel_bit(const Frame8& frame, int channel) {
-    if (channel <= 8) return ((frame[6] >> (channel - 1)) & 1) != 0;
-    return ((frame[5] >> (channel - 9)) & 1) != 0;
 }
 
 bool is_well_formed_command(std::span<const std::uint8_t> bytes) {
@@ -286,7 +275,7 @@ void Oracle::judge(int channel, const Look& look, std::string_view when) {
                                       " " + std::string(when) + " before any frame was accepted");
         return;
     }
-    const bool energized = channel_bit(*last_accepted_, channel);
+    const bool energized = link::is_energized(link::relays_of(*last_accepted_), channel);
     if (energized != (kind == LookKind::energized)) {
         violation("bit_mismatch", "channel " + std::to_string(channel) + " shows " + name_of(kind) +
                                       " " + std::string(when) + " but the last accepted frame " +

@@ -1,8 +1,9 @@
 #pragma once
 // The soak's judge. It watches what the tool really read from the line, what the simulator
 // really put on it, and every look the window shows, and counts each look that the bytes do not
-// justify. It shares no code with the tool's receive path: acceptance of a status frame, the
-// channel bit map and the four looks are worked out here again from the protocol.
+// justify. Acceptance of a status frame is worked out here again from the protocol, apart from
+// the tool's receive path; the channel map of a frame and the four looks are facts with one
+// home (link/frames.h, controller/looks.h), read from there.
 //
 // No Qt here: the soak drives it from the window's signals, the tests from plain calls.
 
@@ -17,15 +18,14 @@
 #include <unordered_set>
 #include <vector>
 
+#include "link/frames.h"
+
 namespace quellbox::soak {
 
-using Frame8 = std::array<std::uint8_t, 8>;
+using Frame8 = link::Frame;
 
 // A status frame the tool must believe: header 0x22, byte 7 = sum of bytes 0 to 6 mod 256.
 bool is_acceptable_status(std::span<const std::uint8_t> bytes);
-// Whether channel n (1 to 16) is energized in an acceptable status frame: byte 6 carries
-// channels 1 to 8 (bit 0 is channel 1), byte 5 carries channels 9 to 16.
-bool channel_bit(const Frame8& frame, int channel);
 // A command frame the tool may write: header 0x55, a known command, zeros in bytes 3 and 4, the
 // data the command allows, and a right checksum.
 bool is_well_formed_command(std::span<const std::uint8_t> bytes);

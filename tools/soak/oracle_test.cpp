@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "recording_port.h"
 #include "sim_lines.h"
-#include "support/fake_serial_port.h"
 
 namespace quellbox::soak {
 namespace {
@@ -44,7 +42,8 @@ class Judge : public ::testing::Test {
         if (paint && is_acceptable_status(bytes)) {
             Frame8 frame{};
             std::copy_n(bytes.begin(), 8, frame.begin());
-            for (int n = 1; n <= 16; ++n) show(n, channel_bit(frame, n) ? green : red);
+            const link::RelayMap relays = link::relays_of(frame);
+            for (int n = 1; n <= 16; ++n) show(n, link::is_energized(relays, n) ? green : red);
         }
         oracle.receive_ends();
     }
@@ -70,12 +69,6 @@ TEST(StatusFrames, OnlyHeader22WithTheRightChecksumIsAcceptable) {
     EXPECT_FALSE(is_acceptable_status(Bytes{0x23, 0, 0, 0, 0, 0x80, 0x01, 0xA4}));  // header
     EXPECT_FALSE(is_acceptable_status(Bytes{0x22, 0, 0, 0, 0, 0, 0x22}));           // 7 bytes
     EXPECT_TRUE(is_acceptable_status(Bytes{0x22, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x1C}));
-}
-
-TEST(StatusFrames, HigherChannelsTravelInByteFive) {
-    Frame8 frame{};
-    std::copy_n(nine_and_eight.begin(), 8, frame.begin());
-    for (int n = 1; n <= 16; ++n) EXPECT_EQ(channel_bit(frame, n), n == 8 || n == 9) << n;
 }
 
 TEST_F(Judge, LooksPaintedFromEachAcceptedFrameAreRight) {
@@ -209,44 +202,6 @@ TEST_F(Judge, FramesWrittenMustBeWellFormedAndCarryThePlainAddress) {
     oracle.frame_written(Bytes{0x55, 0x01, 0x12, 0x00, 0x00, 0x00, 0x11, 0x79}, "1");  // channel 17
     oracle.frame_written(Bytes{0x55, 0x01, 0x10, 0x00, 0x00, 0x00, 0x00, 0x67}, "1");  // checksum
     EXPECT_EQ(oracle.counts().bad_frames_written, 7);
-}
-
-// ---- the port decorator ----
-
-class Recorder : public PortObserver {
-  public:
-    void receive_begins() override { log += "["; }
-    void byte_read(std::uint8_t byte) override { log += std::to_string(byte) + " "; }
-    void receive_ends() override { log += "]"; }
-    void frame_written(std::span<const std::uint8_t> bytes) override {
-        log += "w" + std::to_string(bytes.size());
-    }
-    void port_lost() override { log += "lost"; }
-    std::string log;
-};
-
-TEST(RecordingPortTest, ReportsReadsInsideTheirEventAndLossesAfterTheHandler) {
-    test::FakeSerialPort fake;
-    Recorder recorder;
-    RecordingPort port(fake, recorder);
-    port.set_on_comm([&] {
-        recorder.log += "h";
-        while (port.input()) {
-        }
-    });
-    port.set_on_lost(
-        [&](const std::string& device, const std::string&) { recorder.log += "H" + device; });
-
-    fake.feed({1, 2, 3});
-    fake.raise_comm();
-    port.output(Bytes(8, 0x55));
-    fake.lose("dev", "gone");
-    EXPECT_EQ(recorder.log, "[h1 2 3 ]w8Hdevlost");
-    EXPECT_EQ(fake.written.size(), 1u);
-
-    port.set_on_comm({});
-    fake.raise_comm();  // nothing installed: no event at all
-    EXPECT_EQ(recorder.log, "[h1 2 3 ]w8Hdevlost");
 }
 
 // ---- the board's report lines ----

@@ -1,27 +1,8 @@
 #include "sim_lines.h"
 
-#include <charconv>
+#include "tools/hex.h"
 
 namespace quellbox::soak {
-
-namespace {
-
-// "55 01 10 ..." into bytes; stops at the first token that is not a hex pair.
-std::vector<std::uint8_t> parse_hex(std::string_view text) {
-    std::vector<std::uint8_t> out;
-    while (!text.empty()) {
-        while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-        if (text.size() < 2) break;
-        unsigned value = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + 2, value, 16);
-        if (ec != std::errc{} || end != text.data() + 2) break;
-        out.push_back(static_cast<std::uint8_t>(value));
-        text.remove_prefix(2);
-    }
-    return out;
-}
-
-}  // namespace
 
 SimLine parse_sim_line(std::string_view line) {
     static const std::pair<std::string_view, SimLine::Kind> words[] = {
@@ -45,7 +26,7 @@ SimLine parse_sim_line(std::string_view line) {
         case SimLine::Kind::tx:
         case SimLine::Kind::skip:
         case SimLine::Kind::badsum:
-            parsed.bytes = parse_hex(rest);
+            parsed.bytes = tools::parse_hex(rest);
             break;
         case SimLine::Kind::fault:
             parsed.word = std::string(rest.substr(0, rest.find(' ')));

@@ -4,11 +4,8 @@
 // judging every look. Phases restart the board with other fault settings.
 
 #include <QObject>
-#include <QProcess>
 #include <QString>
-#include <QStringList>
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -17,10 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "link/qt_serial_port.h"
 #include "oracle.h"
-#include "recording_port.h"
+#include "phases.h"
+#include "report.h"
 #include "sim_lines.h"
+#include "tools/board_process.h"
+#include "tools/pass_through_port.h"
 
 class QLabel;
 class QLineEdit;
@@ -34,58 +33,6 @@ class SpinBar;
 
 namespace quellbox::soak {
 
-using Millis = std::chrono::milliseconds;
-
-struct PhasePlan {
-    std::string name;
-    QStringList sim_args;  // fault settings, seed and initial relays
-    Millis length;
-};
-
-// The kinds of phase, in the order they run.
-const std::vector<std::string>& phase_kinds();
-
-// Phases of the given kinds (all when empty) in turn, each with its own seed and settings drawn
-// from `seed`, filling `total`. Quiet periods of the board range from 150 ms to 600 ms across
-// the phases: shorter and longer than six 50 ms ticks.
-std::vector<PhasePlan> plan_phases(Millis total, std::uint32_t seed,
-                                   std::vector<std::string> kinds = {});
-
-// Memory and CPU of this process, and the CPU of the children it has waited for.
-struct ProcessFigures {
-    long rss_kib = 0;  // VmRSS
-    long hwm_kib = 0;  // VmHWM, the peak so far
-    double cpu_s = 0;
-    double children_cpu_s = 0;
-};
-ProcessFigures process_figures();
-
-// The virtual board as a child process; each report line goes to `on_line` as it comes.
-class SimProcess {
-  public:
-    SimProcess(const QString& program, const QStringList& arguments,
-               std::function<void(const SimLine&)> on_line);
-    ~SimProcess();
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
-    bool ready() const { return ready_; }
-    // Ended on its own (or by a signal we did not send) before stop().
-    bool died() const { return died_; }
-    // SIGTERM, wait, and hand on every line it printed before it went.
-    void stop();
-
-  private:
-    void take_output();
-
-    QProcess process_;
-    QByteArray pending_;
-    std::function<void(const SimLine&)> on_line_;
-    bool ready_ = false;
-    bool stopping_ = false;
-    bool died_ = false;
-};
-
 struct SoakOptions {
     Millis duration{60'000};
     std::uint32_t seed = 1;
@@ -94,27 +41,7 @@ struct SoakOptions {
     bool verbose = false;
 };
 
-struct SoakReport {
-    double duration_s = 0;
-    int phases = 0;
-    Oracle::Counts counts;
-    long wrong_looks = 0;
-    long line_faults = 0;
-    std::map<std::string, long> violations;
-    std::vector<std::string> examples;
-    SimTally sim;
-    long sim_crashes = 0;
-    long port_losses = 0;
-    long open_attempts = 0;
-    long open_failures = 0;
-    std::map<std::string, long> actions;
-    long actions_total = 0;
-    ProcessFigures start;
-    ProcessFigures end;
-    std::string error;  // why the run could not go on, if it could not
-};
-
-class Soak final : private PortObserver, private LookSource {
+class Soak final : private tools::PortObserver, private LookSource {
   public:
     explicit Soak(SoakOptions options);
     ~Soak() override;
@@ -127,18 +54,19 @@ class Soak final : private PortObserver, private LookSource {
     // PortObserver
     void receive_begins() override { oracle_.receive_begins(); }
     void byte_read(std::uint8_t byte) override { oracle_.byte_read(byte); }
-    void receive_ends() override { oracle_.receive_ends(); }
+    void receive_ends(std::span<const std::uint8_t> /*bytes*/) override { oracle_.receive_ends(); }
     void frame_written(std::span<const std::uint8_t> bytes) override;
     void port_lost() override;
     // LookSource
     Look look(int channel) const override;
 
+    // soak.cpp: the run, its phases and the board.
     void find_controls();
     void run_start_up();
     void run_phase(const PhasePlan& plan);
     void on_sim_line(const SimLine& line);
 
-    // The operator.
+    // soak_operator.cpp: the operator.
     void schedule(Millis delay, std::function<void()> action);
     Millis random_ms(int low, int high);
     void next_action();
@@ -149,18 +77,18 @@ class Soak final : private PortObserver, private LookSource {
     void click_channel();
     void change_address();
     void close_and_reopen();
+    void dismiss_notice();
     void type_into(QLineEdit* field, const QString& text);
     void paste_into(QLineEdit* field, const QString& text);
     bool port_looks_open() const;
 
     SoakOptions options_;
     std::mt19937 rng_;
-    link::QtSerialPort real_port_;
-    RecordingPort port_;
     Oracle oracle_;
     std::unique_ptr<ui::MainForm> form_;
-    QObject scheduler_;             // context of every scheduled operator action
-    std::uint64_t generation_ = 0;  // bumped at phase end: drops actions still scheduled
+    tools::PassThroughPort* port_ = nullptr;  // owned by the window
+    QObject scheduler_;                       // context of every scheduled operator action
+    std::uint64_t generation_ = 0;            // bumped at phase end: drops actions still scheduled
 
     QPushButton* open_comm_ = nullptr;
     QPushButton* openall_ = nullptr;
@@ -171,7 +99,7 @@ class Soak final : private PortObserver, private LookSource {
     std::array<QWidget*, 17> picture1_{};
     std::array<QLabel*, 17> label2_{};
 
-    std::unique_ptr<SimProcess> sim_;
+    std::unique_ptr<tools::BoardProcess> sim_;
     SimTally phase_tally_;
     SimTally total_tally_;
     long sim_crashes_ = 0;

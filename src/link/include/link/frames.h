@@ -55,6 +55,9 @@ Frame build_status_frame(std::uint8_t address, RelayMap relays);
 // separate question, answered by is_valid_status_frame).
 RelayMap relays_of(const Frame& status);
 
+// The bit of channel 1 to 16 in a relay map; none for any other channel number.
+RelayMap relay_bit(int channel);
+
 // Channel 1 to 16 energized in `relays`; false for any other channel number.
 bool is_energized(RelayMap relays, int channel);
 
