@@ -502,10 +502,11 @@ class ScriptedOperator {
             const int n = std::uniform_int_distribution<int>(1, controller::channel_count)(rng_);
             auto* box = form_.findChild<ui::IndicatorBox*>(QStringLiteral("Picture1_%1").arg(n));
             if (box == nullptr) return;
-            if (box->colour() == controller::colour_energized) {
+            const auto kind = controller::kind_of(box->colour());
+            if (kind == controller::LookKind::energized) {
                 link::build_command_frame(frame, 1, link::cmd_release_one, 0x00,
                                           static_cast<std::uint8_t>(n));
-            } else if (box->colour() == controller::colour_released) {
+            } else if (kind == controller::LookKind::released) {
                 link::build_command_frame(frame, 1, link::cmd_energize_one, 0x00,
                                           static_cast<std::uint8_t>(n));
             } else {

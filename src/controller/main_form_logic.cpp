@@ -141,11 +141,11 @@ void MainFormLogic::set_port_closed_state() {
 
 void MainFormLogic::Picture1_Click(std::int16_t index) {
     if (index < 1 || index > channel_count) return;
-    const Colour colour = surface.indicator_colour(index);
+    const std::optional<LookKind> kind = kind_of(surface.indicator_colour(index));
     const auto channel = static_cast<std::uint8_t>(index);
-    if (colour == colour_energized) {
+    if (kind == LookKind::energized) {
         queue_command(link::cmd_release_one, 0x00, channel);
-    } else if (colour == colour_released) {
+    } else if (kind == LookKind::released) {
         queue_command(link::cmd_energize_one, 0x00, channel);
     }
     // Any other look: the tool does not know the relay's state, so a click asks for nothing.

@@ -1,11 +1,18 @@
 #include "ui/colours.h"
 
+#include "controller/looks.h"
+
 namespace quellbox::ui {
 namespace {
 
+// Green, red or yellow: the painted colour of a look that tells the relay's state (or that the
+// board is silent), which the grey of a closed port must never be taken for.
 bool looks_like_channel_state(const QColor& c) {
-    const QRgb rgb = c.rgb();
-    return rgb == qRgb(0, 255, 0) || rgb == qRgb(255, 0, 0) || rgb == qRgb(255, 255, 0);
+    using controller::LookKind;
+    for (const LookKind kind : {LookKind::energized, LookKind::released, LookKind::not_known}) {
+        if (c.rgb() == rgb_colour(controller::look_of(kind).colour).rgb()) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -17,7 +24,7 @@ QColor rgb_colour(Colour value) {
 
 QColor resolve_colour(Colour value, const QPalette& palette) {
     if ((value & system_colour_flag) == 0) return rgb_colour(value);
-    if (value == system_grey_text) {
+    if (controller::kind_of(value) == controller::LookKind::port_closed) {
         const QColor grey = palette.color(QPalette::Disabled, QPalette::Text);
         if (!looks_like_channel_state(grey)) return grey;
     }

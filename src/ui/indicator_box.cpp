@@ -32,16 +32,17 @@ constexpr std::array<const char*, channel_count + 1> channel_names = {
 // What pressing the box does in each look: a channel click asks for the opposite of a known
 // state and for nothing otherwise.
 QString what_a_press_does(Colour colour) {
-    switch (colour) {
-        case controller::colour_energized:
+    switch (controller::kind_of(colour).value_or(controller::LookKind::not_known)) {
+        case controller::LookKind::energized:
             return QStringLiteral("单击或按空格键断开此路继电器。");
-        case controller::colour_released:
+        case controller::LookKind::released:
             return QStringLiteral("单击或按空格键吸合此路继电器。");
-        case controller::colour_port_closed:
+        case controller::LookKind::port_closed:
             return QStringLiteral("打开串口后显示此路状态。");
-        default:
-            return QStringLiteral("继电器板尚未回报此路状态, 单击无效。");
+        case controller::LookKind::not_known:
+            break;
     }
+    return QStringLiteral("继电器板尚未回报此路状态, 单击无效。");
 }
 
 // To assistive technology the box is a button whose press action is a click.
@@ -99,16 +100,17 @@ QString channel_name(int channel) {
 }
 
 QString state_in_words(Colour colour) {
-    switch (colour) {
-        case controller::colour_energized:
+    switch (controller::kind_of(colour).value_or(controller::LookKind::not_known)) {
+        case controller::LookKind::energized:
             return QStringLiteral("吸合");
-        case controller::colour_released:
+        case controller::LookKind::released:
             return QStringLiteral("断开");
-        case controller::colour_port_closed:
+        case controller::LookKind::port_closed:
             return QStringLiteral("状态未知 (串口已关闭)");
-        default:
-            return QStringLiteral("状态未知");
+        case controller::LookKind::not_known:
+            break;
     }
+    return QStringLiteral("状态未知");
 }
 
 CaptionLabel::CaptionLabel(int channel, QWidget* parent) : QLabel(parent), channel_(channel) {

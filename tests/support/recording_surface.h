@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "controller/looks.h"
 #include "controller/window_surface.h"
 
 namespace quellbox::test {
@@ -20,7 +21,7 @@ class RecordingSurface : public controller::WindowSurface {
     std::array<controller::Colour, 17> colours{};  // [0] unused
     std::array<std::string, 17> captions{};
     bool openall = true, closeall = true, timer = true, port_field = true;
-    std::string open_comm_caption = "打开串口";
+    std::string open_comm_caption = std::string(controller::caption_open_port);
     std::string add = "1", port = "1";
     std::int16_t vscroll1 = 1, vscroll2 = 1;
     bool add_refused = false, port_refused = false;
@@ -30,8 +31,8 @@ class RecordingSurface : public controller::WindowSurface {
     std::function<void()> on_add_change, on_port_change, on_vscroll1_change, on_vscroll2_change;
 
     RecordingSurface() {
-        colours.fill(0x00FFFF);
-        captions.fill("状态未知");
+        colours.fill(controller::not_known_look.colour);
+        captions.fill(std::string(controller::not_known_look.caption));
     }
 
     // The log lines that the two writes of a channel look produce, for expected logs.

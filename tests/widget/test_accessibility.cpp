@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPalette>
 
+#include "controller/looks.h"
 #include "ui/fonts.h"
 
 #include "form_fixture.h"
@@ -159,7 +160,7 @@ TEST(CaptionPaint, DrawsExactlyWhatAPlainLabelDraws) {
 }
 
 TEST(IndicatorFace, SunkenBevelFollowsThePalette) {
-    ui::IndicatorBox box(1, 0x00FF00, nullptr);
+    ui::IndicatorBox box(1, controller::colour_energized, nullptr);
     box.resize(89, 41);
     const QRgb first = box.palette().color(QPalette::Dark).rgb();
     for (int pass = 0; pass < 2; ++pass) {  // drawn, then copied

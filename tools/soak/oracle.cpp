@@ -11,16 +11,6 @@ namespace {
 
 using tools::hex;
 
-constexpr std::uint32_t green = 0x00FF00;        // RGB(0, 255, 0)
-constexpr std::uint32_t red = 0x0000FF;          // RGB(255, 0, 0)
-constexpr std::uint32_t yellow = 0x00FFFF;       // RGB(255, 255, 0)
-constexpr std::uint32_t grey_text = 0x80000011;  // system colour 17
-
-constexpr std::string_view energized_caption = "  \xE5\x90\xB8\xE5\x90\x88";  // "  吸合"
-constexpr std::string_view released_caption = "  \xE6\x96\xAD\xE5\xBC\x80";   // "  断开"
-constexpr std::string_view not_known_caption =
-    "\xE7\x8A\xB6\xE6\x80\x81\xE6\x9C\xAA\xE7\x9F\xA5";  // "状态未知"
-
 constexpr std::size_t max_examples = 20;
 
 std::uint8_t sum_of_first_seven(std::span<const std::uint8_t> bytes) {
@@ -85,8 +75,9 @@ bool is_well_formed_command(std::span<const std::uint8_t> bytes) {
     }
 }
 
-const char* name_of(LookKind kind) {
-    switch (kind) {
+const char* name_of(std::optional<LookKind> kind) {
+    if (!kind) return "unknown";
+    switch (*kind) {
         case LookKind::energized:
             return "energized";
         case LookKind::released:
@@ -95,20 +86,14 @@ const char* name_of(LookKind kind) {
             return "not-known";
         case LookKind::port_closed:
             return "port-closed";
-        case LookKind::unknown:
-            break;
     }
     return "unknown";
 }
 
-LookKind classify(const Look& look) {
-    if (look.colour == green && look.caption == energized_caption) return LookKind::energized;
-    if (look.colour == red && look.caption == released_caption) return LookKind::released;
-    if (look.colour == yellow && look.caption == not_known_caption) return LookKind::not_known;
-    if (look.colour == grey_text && look.caption == not_known_caption) {
-        return LookKind::port_closed;
-    }
-    return LookKind::unknown;
+std::optional<LookKind> classify(const Look& look) {
+    const std::optional<LookKind> kind = controller::kind_of(look.colour);
+    if (!kind || look.caption != controller::look_of(*kind).caption) return std::nullopt;
+    return kind;
 }
 
 // ---- SentBytes ----
@@ -263,8 +248,8 @@ void Oracle::expect_unchanged(const std::array<Look, 17>& before, std::string_vi
 
 void Oracle::judge(int channel, const Look& look, std::string_view when) {
     ++counts_.looks_judged;
-    const LookKind kind = classify(look);
-    if (kind == LookKind::unknown) {
+    const std::optional<LookKind> kind = classify(look);
+    if (!kind) {
         violation("unknown_look", "channel " + std::to_string(channel) + " shows " +
                                       describe(look) + " " + std::string(when));
         return;

@@ -18,6 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "controller/looks.h"
 #include "link/frames.h"
 
 namespace quellbox::soak {
@@ -30,15 +31,16 @@ bool is_acceptable_status(std::span<const std::uint8_t> bytes);
 // data the command allows, and a right checksum.
 bool is_well_formed_command(std::span<const std::uint8_t> bytes);
 
-enum class LookKind { energized, released, not_known, port_closed, unknown };
-const char* name_of(LookKind kind);
+using controller::LookKind;
+// "energized", ...; "unknown" for nothing.
+const char* name_of(std::optional<LookKind> kind);
 
 struct Look {
     std::uint32_t colour = 0;
     std::string caption;  // UTF-8
 };
-// The four (colour, caption) pairs a channel may show; anything else is `unknown`.
-LookKind classify(const Look& look);
+// The four (colour, caption) pairs a channel may show; anything else is nothing.
+std::optional<LookKind> classify(const Look& look);
 
 // Where the window's looks are read.
 class LookSource {

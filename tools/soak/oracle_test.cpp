@@ -15,10 +15,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const Look green{0x00FF00, "  吸合"};
-const Look red{0x0000FF, "  断开"};
-const Look yellow{0x00FFFF, "状态未知"};
-const Look grey{0x80000011, "状态未知"};
+Look as_shown(const controller::Look& look) {
+    return Look{look.colour, std::string(look.caption)};
+}
+const Look green = as_shown(controller::energized_look);
+const Look red = as_shown(controller::released_look);
+const Look yellow = as_shown(controller::not_known_look);
+const Look grey = as_shown(controller::port_closed_look);
 
 // Channels 16 and 1 energized, the rest released.
 const Bytes sixteen_and_one = {0x22, 0x00, 0x00, 0x00, 0x00, 0x80, 0x01, 0xA3};
@@ -114,9 +117,9 @@ TEST_F(Judge, GreenOrRedBeforeAnyAcceptedFrameIsWrong) {
 
 TEST_F(Judge, PairsOutsideTheFourLooksAreUnknown) {
     receive(sixteen_and_one);
-    show(1, Look{0x00FF00, "状态未知"});
-    show(2, Look{0x00FFFF, "  断开"});
-    show(3, Look{0x00FF01, "  吸合"});
+    show(1, Look{green.colour, yellow.caption});
+    show(2, Look{yellow.colour, red.caption});
+    show(3, Look{green.colour + 1, green.caption});
     show(4, grey);
     EXPECT_EQ(count("unknown_look"), 3);
 }

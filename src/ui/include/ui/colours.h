@@ -11,8 +11,8 @@ namespace quellbox::ui {
 
 using controller::Colour;
 
+// A value with this bit set names a system colour (the port-closed look's grey text is one).
 inline constexpr Colour system_colour_flag = 0x80000000;
-inline constexpr Colour system_grey_text = 0x80000011;
 
 // Used for grey text when the palette's own choice would be mistaken for a channel state.
 inline constexpr QRgb fallback_grey = qRgb(128, 128, 128);
