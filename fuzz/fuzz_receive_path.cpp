@@ -8,8 +8,10 @@
 //    ticks without an accepted frame every channel is yellow; nothing is written while the
 //    port is closed; every written frame is a well-formed command frame;
 //  - against a model of the window kept here, step by step, from the event script alone: the
-//    exact looks, the exact frames on the wire, the command slot, the link countdown, the
-//    window's state and the two fields.
+//    exact looks, the exact frames on the wire, the window's state and the two fields. The
+//    model's command slot and link countdown are not compared directly (the window keeps them
+//    to itself); a slip in either shows in the frames a later tick writes or in the looks it
+//    leaves.
 //
 // The model computes everything itself (its own checksum, bit map, numeric reading and
 // colour values); it never asks the code under test what the right answer is.
@@ -471,9 +473,6 @@ struct Rig {
         CHECK(surface.port_field == model.port_field, "the port field's state differs");
         CHECK(surface.open_comm_caption == (model.open ? close_port_caption : open_port_caption),
               "the open/close button's caption differs");
-        CHECK(logic.countdown() == model.countdown, "the link countdown differs");
-        CHECK(logic.command_pending() == model.pending, "the command slot's flag differs");
-        CHECK(logic.pending_command() == model.slot, "the command slot differs");
         CHECK(surface.add == model.add && surface.vscroll1 == model.bar1, "the address differs");
         CHECK(surface.port == model.port && surface.vscroll2 == model.bar2,
               "the port number differs");

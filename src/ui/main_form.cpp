@@ -22,11 +22,9 @@ QString qstring(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-link::SerialPort& choose_port(const std::unique_ptr<link::SerialPort>& owned,
-                              link::SerialPort* borrowed) {
-    if (borrowed != nullptr) return *borrowed;
-    if (!owned) throw std::invalid_argument("main_form needs a serial port");
-    return *owned;
+link::SerialPort& present(const std::unique_ptr<link::SerialPort>& comm) {
+    if (!comm) throw std::invalid_argument("main_form needs a serial port");
+    return *comm;
 }
 
 bool is_channel(int n) {
@@ -76,16 +74,7 @@ QPushButton* make_button(QWidget* parent, const char* name, const QString& text,
 }  // namespace
 
 MainForm::MainForm(std::unique_ptr<link::SerialPort> comm, QWidget* parent)
-    : MainForm(std::move(comm), nullptr, parent) {}
-
-MainForm::MainForm(link::SerialPort& comm, QWidget* parent) : MainForm(nullptr, &comm, parent) {}
-
-MainForm::MainForm(std::unique_ptr<link::SerialPort> owned, link::SerialPort* borrowed,
-                   QWidget* parent)
-    : QWidget(parent),
-      owned_comm_(std::move(owned)),
-      MSComm1(choose_port(owned_comm_, borrowed)),
-      notice_(this) {
+    : QWidget(parent), comm_(std::move(comm)), MSComm1(present(comm_)), notice_(this) {
     if (auto* object = dynamic_cast<QObject*>(&MSComm1)) {
         object->setObjectName(QStringLiteral("MSComm1"));
     }
@@ -112,8 +101,8 @@ MainForm::MainForm(std::unique_ptr<link::SerialPort> owned, link::SerialPort* bo
 }
 
 MainForm::~MainForm() {
-    // The port may outlive the window (and a real one may still report during teardown): make
-    // sure it can no longer call into the logic that is about to go.
+    // The port goes only after this body, and a real one may still report meanwhile: make sure
+    // it can no longer call into the logic that is about to go.
     Timer1->stop();
     MSComm1.set_on_comm({});
     MSComm1.set_on_lost({});

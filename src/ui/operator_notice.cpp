@@ -3,8 +3,6 @@
 namespace quellbox::ui {
 
 void OperatorNotice::show(const QString& title, const QString& text, const QString& detail) {
-    last_text_ = detail.isEmpty() ? text : text + QLatin1Char('\n') + detail;
-
     if (!box_) {
         box_ = new QMessageBox(parent_);
         box_->setObjectName(QStringLiteral("operator_notice"));

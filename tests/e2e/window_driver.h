@@ -3,6 +3,7 @@
 // looks ("colour|caption"), for the end-to-end window tests.
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -12,20 +13,24 @@
 #include <string>
 #include <vector>
 
+#include "controller/looks.h"
 #include "e2e_support.h"
 #include "ui/main_form.h"
 
 namespace quellbox::e2e {
 
-inline std::string look(controller::Colour colour, const char* caption) {
+inline std::string look(controller::Colour colour, std::string_view caption) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%08x|", colour);
     return hex + std::string(caption);
 }
-inline const std::string energized = look(0x00FF00, "  吸合");
-inline const std::string released = look(0x0000FF, "  断开");
-inline const std::string not_known = look(0x00FFFF, "状态未知");
-inline const std::string port_closed = look(0x80000011, "状态未知");
+inline std::string look(const controller::Look& shown) {
+    return look(shown.colour, shown.caption);
+}
+inline const std::string energized = look(controller::energized_look);
+inline const std::string released = look(controller::released_look);
+inline const std::string not_known = look(controller::not_known_look);
+inline const std::string port_closed = look(controller::port_closed_look);
 
 using Looks = std::vector<std::string>;
 inline Looks all(const std::string& one) {
@@ -81,7 +86,17 @@ class WindowDriver {
     std::string open_comm_caption() const {
         return control<QPushButton>("open_comm")->text().toStdString();
     }
-    std::string notice() const { return form_.last_notice_text().toStdString(); }
+    // The notice box while the operator can see it, else nullptr.
+    QMessageBox* notice_box() const {
+        auto* box = form_.findChild<QMessageBox*>(QStringLiteral("operator_notice"));
+        return box != nullptr && box->isVisible() ? box : nullptr;
+    }
+    // All the visible notice says, headline and detail.
+    std::string notice() const {
+        const QMessageBox* box = notice_box();
+        if (box == nullptr) return {};
+        return (box->text() + QLatin1Char('\n') + box->informativeText()).toStdString();
+    }
 
   private:
     const ui::MainForm& form_;

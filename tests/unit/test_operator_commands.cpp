@@ -88,7 +88,10 @@ TEST_F(OperatorCommands, ChannelsInThePortClosedLookQueueNothing) {
     open_with_relays(0xFFFF);
     logic.open_comm_Click();  // close
     for (std::int16_t n = 1; n <= 16; ++n) logic.Picture1_Click(n);
-    EXPECT_FALSE(logic.command_pending());
+    logic.open_comm_Click();  // reopen
+    port.written.clear();
+    logic.Timer1_Timer();
+    EXPECT_EQ(port.written_hex(), Lines{query});
 }
 
 }  // namespace

@@ -7,14 +7,17 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
+#include "controller/looks.h"
 #include "support/fake_serial_port.h"
 #include "ui/indicator_box.h"
 #include "ui/main_form.h"
@@ -29,13 +32,16 @@ inline const char* const channel_names[] = {
 };
 
 // Colours as the logic writes them: energized, released, not known, port closed.
-inline constexpr controller::Colour green = 0x00FF00, red = 0x0000FF, yellow = 0x00FFFF,
-                                    grey_text = 0x80000011;
+inline constexpr controller::Colour green = controller::colour_energized,
+                                    red = controller::colour_released,
+                                    yellow = controller::colour_not_known,
+                                    grey_text = controller::colour_port_closed;
 
 class FormTest : public ::testing::Test {
   protected:
-    FakeSerialPort port;  // declared first: outlives the window
-    ui::MainForm form{port};
+    std::unique_ptr<FakeSerialPort> handed_over = std::make_unique<FakeSerialPort>();
+    FakeSerialPort& port = *handed_over;  // owned by the window
+    ui::MainForm form{std::move(handed_over)};
 
     template <typename Widget>
     Widget* control(const QString& name) const {
@@ -57,6 +63,17 @@ class FormTest : public ::testing::Test {
     QLabel* Label2(int n) const { return control<QLabel>(QStringLiteral("Label2_%1").arg(n)); }
     QLabel* Label4(int n) const { return control<QLabel>(QStringLiteral("Label4_%1").arg(n)); }
     QTimer* Timer1() const { return control<QTimer>(QStringLiteral("Timer1")); }
+    // The notice box while the operator can see it, else nullptr.
+    QMessageBox* notice_box() const {
+        auto* box = form.findChild<QMessageBox*>(QStringLiteral("operator_notice"));
+        return box != nullptr && box->isVisible() ? box : nullptr;
+    }
+    // All the visible notice says, headline and detail.
+    QString notice() const {
+        const QMessageBox* box = notice_box();
+        return box == nullptr ? QString()
+                              : box->text() + QLatin1Char('\n') + box->informativeText();
+    }
 
     static void click(QWidget* widget) {
         QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());

@@ -34,7 +34,6 @@ TEST_F(StartUp, ComesUpInItsDesignTimeStateAndTouchesNothing) {
     }
     EXPECT_TRUE(Timer1()->isActive()) << "the poll timer runs before any port is opened";
     EXPECT_TRUE(port.calls.empty());
-    EXPECT_FALSE(form.logic().command_pending());
 }
 
 TEST_F(StartUp, TextBoxesTakeAnyTextOfAnyLength) {

@@ -104,8 +104,9 @@ class RenderOnX : public ::testing::Test {
         std::printf("screenshot: %s\n", qPrintable(path));
     }
 
-    FakeSerialPort port;  // outlives the window
-    ui::MainForm form{port};
+    std::unique_ptr<FakeSerialPort> handed_over = std::make_unique<FakeSerialPort>();
+    FakeSerialPort& port = *handed_over;  // owned by the window
+    ui::MainForm form{std::move(handed_over)};
 };
 
 TEST_F(RenderOnX, IndicatorsShowExactlyTheLookColoursUnderTheirCaptions) {

@@ -43,11 +43,6 @@ class MainFormLogic {
     // The port closed itself because its device went away.
     void MSComm1_Lost(const std::string& device, const std::string& reason);
 
-    // Read-only views of the state, for tests and diagnostics.
-    const std::array<std::uint8_t, 3>& pending_command() const { return pending_cmd; }
-    bool command_pending() const { return has_pending != 0; }
-    std::int32_t countdown() const { return link_countdown; }
-
   private:
     void send_pending_or_poll();
     void queue_command(std::uint8_t command, std::uint8_t data1, std::uint8_t data2);

@@ -68,7 +68,6 @@ class IndicatorBox final : public QFrame {
   public:
     IndicatorBox(int channel, Colour initial, QWidget* parent);
 
-    int channel() const { return channel_; }
     CaptionLabel* caption() const { return caption_; }
 
     // The value is kept exactly as written: the logic reads it back to decide what a click

@@ -34,8 +34,6 @@ class MainForm final : public QWidget, public WindowSurface {
   public:
     // The application's window; the serial port goes with it.
     explicit MainForm(std::unique_ptr<link::SerialPort> comm, QWidget* parent = nullptr);
-    // A window on a port owned elsewhere, which must outlive the window (tests).
-    explicit MainForm(link::SerialPort& comm, QWidget* parent = nullptr);
     ~MainForm() override;
 
     MainForm(const MainForm&) = delete;
@@ -63,11 +61,6 @@ class MainForm final : public QWidget, public WindowSurface {
     void notify_open_failed(std::string_view device, std::string_view reason) override;
     void notify_port_lost(std::string_view device, std::string_view reason) override;
 
-    const controller::MainFormLogic& logic() const { return *logic_; }
-    // The notice box while it is up (nullptr otherwise), and what the last notice said.
-    QMessageBox* notice_box() const { return notice_.box(); }
-    const QString& last_notice_text() const { return notice_.last_text(); }
-
     // Places the window in the middle of the screen it is on.
     void centre_on_screen();
 
@@ -81,9 +74,6 @@ class MainForm final : public QWidget, public WindowSurface {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Exactly one of `owned` and `borrowed` is set.
-    MainForm(std::unique_ptr<link::SerialPort> owned, link::SerialPort* borrowed, QWidget* parent);
-
     // Passes an event on to its handler; once the window is being torn down, to nothing.
     template <typename... Params, typename... Args>
     void forward(void (controller::MainFormLogic::*handler)(Params...), Args... args) {
@@ -98,7 +88,7 @@ class MainForm final : public QWidget, public WindowSurface {
     void set_focus_order();
     void refresh_port_tooltip();
 
-    std::unique_ptr<link::SerialPort> owned_comm_;
+    std::unique_ptr<link::SerialPort> comm_;
     link::SerialPort& MSComm1;
 
     QLabel* Label3 = nullptr;

@@ -16,15 +16,9 @@ class OperatorNotice {
 
     void show(const QString& title, const QString& text, const QString& detail);
 
-    // The box currently up, or nullptr once the operator has closed it.
-    QMessageBox* box() const { return box_; }
-    // Everything the last notice said, also after its box was closed.
-    const QString& last_text() const { return last_text_; }
-
   private:
     QWidget* parent_;
     QPointer<QMessageBox> box_;
-    QString last_text_;
 };
 
 }  // namespace quellbox::ui
