@@ -36,10 +36,10 @@ using Looks = std::vector<std::string>;
 inline Looks all(const std::string& one) {
     return Looks(16, one);
 }
-// The looks for a relay map, bit 0 = channel 1.
-inline Looks relays(std::uint16_t map) {
+// The looks for a relay map.
+inline Looks relays(link::RelayMap map) {
     Looks out;
-    for (int n = 1; n <= 16; ++n) out.push_back((map >> (n - 1)) & 1U ? energized : released);
+    for (int n = 1; n <= 16; ++n) out.push_back(link::is_energized(map, n) ? energized : released);
     return out;
 }
 

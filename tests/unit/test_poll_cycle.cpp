@@ -23,12 +23,11 @@ const char* const query = "55 01 10 00 00 00 00 66";
 const char* const energize_all = "55 01 13 00 00 FF FF 67";
 const Lines not_known = RecordingSurface::all_channels_lines(colour_not_known, caption_not_known);
 
-// What an accepted frame paints: channel order 9, 1, 10, 2, ..., 16, 8, colour then caption;
-// bit (channel - 1) of relays set means energized.
-Lines painted_from(std::uint16_t relays) {
+// What an accepted frame paints: channel order 9, 1, 10, 2, ..., 16, 8, colour then caption.
+Lines painted_from(link::RelayMap relays) {
     Lines log;
     for (const int n : {9, 1, 10, 2, 11, 3, 12, 4, 13, 5, 14, 6, 15, 7, 16, 8}) {
-        const Look& look = (relays >> (n - 1)) & 1U ? energized_look : released_look;
+        const Look& look = link::is_energized(relays, n) ? energized_look : released_look;
         log.push_back(RecordingSurface::colour_line(n, look.colour));
         log.push_back(RecordingSurface::caption_line(n, look.caption));
     }
