@@ -38,6 +38,18 @@ const SimLine* first_after(const std::vector<SimLine>& board, const char* kind, 
     return nullptr;
 }
 
+// The last board line of `kind` at or before `t_us`, or nullptr.
+const SimLine* last_before(const std::vector<SimLine>& board, const char* kind, double t_us) {
+    auto it = std::upper_bound(board.begin(), board.end(), t_us, [](double t, const SimLine& line) {
+        return t < static_cast<double>(line.t_us);
+    });
+    while (it != board.begin()) {
+        --it;
+        if (it->kind == QLatin1String(kind)) return &*it;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 QJsonObject to_json(const Summary& s) {
@@ -178,6 +190,25 @@ Column analyse(const QString& label, const QJsonObject& run, const std::vector<S
         }
     }
     j[QStringLiteral("board_reply_to_receive_event_ms")] = to_json(summarize(reply_to_event));
+
+    // From the board's last reply byte (its "tx" line comes right after the write) to the last
+    // indicator painted, or to the handler's end when the frame changed no look: what the
+    // operator waits for, including any time the port spent not looking at the line.
+    std::vector<double> last_byte_to_painted;
+    for (const QJsonValue& v : run.value(QStringLiteral("receives")).toArray()) {
+        const QJsonArray s = v.toArray();
+        const double start = s[0].toDouble();
+        if (!inside(start) || !s[2].toBool()) continue;
+        const double done =
+            s[3].toBool() && s[5].toDouble() > 0 ? s[5].toDouble() : s[1].toDouble();
+        // The board stamps its line once its write has returned, which can be a little after
+        // the window woke to the byte: its reply is the last one stamped up to 2 ms later.
+        const SimLine* tx = last_before(board, "tx", start + 2 * us_per_ms);
+        if (tx != nullptr && ms_between(static_cast<double>(tx->t_us), start) < tick_ms) {
+            last_byte_to_painted.push_back(ms_between(static_cast<double>(tx->t_us), done));
+        }
+    }
+    j[QStringLiteral("last_byte_to_painted_ms")] = to_json(summarize(last_byte_to_painted));
 
     std::vector<double> pass_ms;
     double pass_allocations = 0;

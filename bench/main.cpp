@@ -27,6 +27,7 @@
 
 #include "analysis.h"
 #include "callgrind_summary.h"
+#include "column_run.h"
 #include "plot.h"
 #include "processes.h"
 #include "tools/private_runtime_dir.h"
@@ -42,9 +43,14 @@ using namespace std::chrono_literals;
 
 constexpr const char* usage = R"(usage: quellbox-bench [options]
 
-Runs the real window offscreen on the real serial port against quellbox-board-sim --paced
---timestamps, clicks like an operator, and reports tick timing, latencies, CPU, memory,
-start-up and allocations: once idle and once with a busy loop on a second core.
+Runs the real window on the real serial port against quellbox-board-sim --timestamps, clicks
+like an operator, and reports tick timing, latencies, CPU, wake-ups, system calls, memory,
+start-up and allocations. Beside the window, in the same run and each on a board of its own, a
+pyserial script and a minimal C loop poll at the same rate and are measured alike. Columns:
+  idle    offscreen, replies paced byte by byte at 9600 baud
+  xvfb    the same on a private Xvfb X server
+  whole   offscreen, each reply in one write (as USB adapters hand them over)
+  loaded  as idle, with a busy loop on a second core
 
   --seconds N           measured seconds per column (default 60): a third quiet polling,
                         the rest with a click about every half second
@@ -52,7 +58,8 @@ start-up and allocations: once idle and once with a busy loop on a second core.
   --text PATH           write the table (it always goes to stdout too)
   --png PATH            draw the histograms
   --callgrind-dir DIR   add the instruction counts of a --callgrind-ticks run's profiles
-  --columns LIST        idle,loaded (default) or either alone
+  --columns LIST        idle,xvfb,whole,loaded (default) or some of them
+  --count-seconds N     seconds of counting system calls with strace after each column (5)
   --board-sim PATH      the virtual board (default: the one built with this program)
 
   --callgrind-ticks N   profile N poll ticks instead (run under valgrind --tool=callgrind
@@ -66,7 +73,9 @@ struct Options {
     QString text_path;
     QString png_path;
     QString callgrind_dir;
-    QStringList columns{QStringLiteral("idle"), QStringLiteral("loaded")};
+    QStringList columns{QStringLiteral("idle"), QStringLiteral("xvfb"), QStringLiteral("whole"),
+                        QStringLiteral("loaded")};
+    double count_seconds = 5;
     QString board_sim = QStringLiteral(QUELLBOX_BOARD_SIM);
     int callgrind_ticks = 0;
     bool window_run = false;  // internal: the measured child process
@@ -104,9 +113,7 @@ Options parse(int argc, char** argv) {
         } else if (arg == "--columns") {
             o.columns = value().split(QLatin1Char(','), Qt::SkipEmptyParts);
             for (const QString& c : o.columns) {
-                if (c != QLatin1String("idle") && c != QLatin1String("loaded")) {
-                    die("--columns: idle, loaded or both", 2);
-                }
+                if (!column_setup(c)) die("--columns: any of idle, xvfb, whole, loaded", 2);
             }
         } else if (arg == "--board-sim") {
             o.board_sim = value();
@@ -114,6 +121,11 @@ Options parse(int argc, char** argv) {
             bool ok = false;
             o.callgrind_ticks = value().toInt(&ok);
             if (!ok || o.callgrind_ticks < 1) die("--callgrind-ticks: a positive count", 2);
+        } else if (arg == "--count-seconds") {
+            bool ok = false;
+            o.count_seconds = value().toDouble(&ok);
+            if (!ok || o.count_seconds < 0 || o.count_seconds > 600)
+                die("--count-seconds: 0 to 600", 2);
         } else if (arg == "--window-run") {
             o.window_run = true;
         } else if (arg == "--out") {
@@ -126,64 +138,10 @@ Options parse(int argc, char** argv) {
     return o;
 }
 
-QJsonArray loads_json(const std::vector<double>& loads) {
-    QJsonArray out;
-    for (const double l : loads) out.append(l);
-    return out;
-}
-
 QJsonArray rounded(const std::vector<double>& samples) {
     QJsonArray out;
     for (const double v : samples) out.append(std::round(v * 1000) / 1000);
     return out;
-}
-
-Column run_column(const Options& o, const QString& label, const QString& self,
-                  const tools::PrivateRuntimeDir& runtime) {
-    const tools::BoardLaunch launch =
-        board_launch(o.board_sim, runtime.path(), QStringLiteral("board-%1.log").arg(label));
-    const QString out = runtime.path() + QStringLiteral("/run-%1.json").arg(label);
-    tools::BoardProcess board(launch);
-    if (!board.wait_ready(10s)) die("the virtual board did not get ready");
-
-    std::unique_ptr<BusyLoop> busy;
-    if (label == QLatin1String("loaded")) {
-        busy = std::make_unique<BusyLoop>();
-        QThread::msleep(300);  // let it take its core
-    }
-    const std::vector<double> load_before = load_average();
-
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::ForwardedChannels);
-    const std::int64_t spawn = now_us();
-    child.start(self, {QStringLiteral("--window-run"), QStringLiteral("--seconds"),
-                       QString::number(o.seconds), QStringLiteral("--out"), out});
-    const int patience_ms = static_cast<int>(o.seconds * 1000) + 60'000;
-    if (!child.waitForFinished(patience_ms)) {
-        child.kill();
-        child.waitForFinished();
-        die("the measured run of column " + label.toStdString() + " did not finish");
-    }
-    const std::vector<double> load_after = load_average();
-    const qint64 busy_pid = busy ? busy->pid() : 0;
-    busy.reset();  // SIGKILL by its process id
-    board.stop();
-    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
-        die("the measured run of column " + label.toStdString() + " failed");
-    }
-
-    QFile file(out);
-    if (!file.open(QIODevice::ReadOnly)) die("no samples from column " + label.toStdString());
-    const QJsonObject run = QJsonDocument::fromJson(file.readAll()).object();
-    Column column = analyse(label, run, read_sim_log(launch.log_path), spawn);
-    column.json[QStringLiteral("load_average_before")] = loads_json(load_before);
-    column.json[QStringLiteral("load_average_after")] = loads_json(load_after);
-    if (busy_pid != 0) column.json[QStringLiteral("busy_loop_pid")] = static_cast<double>(busy_pid);
-    return column;
 }
 
 // ---- the table ----
@@ -220,7 +178,8 @@ const Row rows[] = {
     {"clicks without their frame", "", "click_to_frame_at_board_ms.unmatched", "0", 0},
     {"board reply sent to receive event, p50", "ms", "board_reply_to_receive_event_ms.p50", "", 3},
     {"status in to handled, p99", "ms", "status_to_handled_ms.p99", "", 3},
-    {"status in to painted, p99", "ms", "status_to_painted_ms.p99", "<= 1", 3},
+    {"status in to painted, p99", "ms", "status_to_painted_ms.p99", "", 3},
+    {"last reply byte to painted, p99", "ms", "last_byte_to_painted_ms.p99", "<= 1", 3},
     {"  frames that change a look, p50", "ms", "status_to_painted_changed_ms.p50", "", 3},
     {"  frames that change a look, p99", "ms", "status_to_painted_changed_ms.p99", "<= 1", 3},
     {"status frames accepted", "", "frames_accepted", "", 0},
@@ -241,7 +200,29 @@ const Row rows[] = {
     {"allocations per status frame handler", "", "allocations.per_status_frame_handler", "0", 2},
     {"allocations per read notification", "", "allocations.per_read_notification_without_frame", "",
      2},
-    {"allocations per poll cycle, process", "", "allocations.per_poll_cycle_whole_process", "", 2},
+    {"allocations per poll cycle, process", "", "allocations.per_poll_cycle_whole_process", "0", 2},
+    {"side by side, quiet polling", nullptr, nullptr, nullptr, 0},
+    {"CPU: window", "% core", "side_by_side.window.cpu_percent", "", 3},
+    {"CPU: pyserial script", "% core", "side_by_side.script.cpu_percent", "", 3},
+    {"CPU: C loop", "% core", "side_by_side.c_loop.cpu_percent", "", 3},
+    {"  window / script", "x", "side_by_side.ratios.cpu_vs_script", "<= 1", 2},
+    {"  window / C loop", "x", "side_by_side.ratios.cpu_vs_c_loop", "", 2},
+    {"wake-ups per tick: window", "", "side_by_side.window.wakeups_per_tick", "<= 3 / 2", 2},
+    {"wake-ups per tick: script", "", "side_by_side.script.wakeups_per_tick", "", 2},
+    {"wake-ups per tick: C loop", "", "side_by_side.c_loop.wakeups_per_tick", "", 2},
+    {"syscalls per tick: window", "", "side_by_side.window.syscalls_per_tick", "", 1},
+    {"syscalls per tick: script", "", "side_by_side.script.syscalls_per_tick", "", 1},
+    {"syscalls per tick: C loop", "", "side_by_side.c_loop.syscalls_per_tick", "", 1},
+    {"  window brk/mmap/munmap per tick", "", "side_by_side.window.heap_syscalls_per_tick", "0", 2},
+    {"tick |period - 50| at board p99: window", "ms",
+     "side_by_side.window.tick_deviation_board_p99_ms", "", 2},
+    {"tick |period - 50| at board p99: script", "ms",
+     "side_by_side.script.tick_deviation_board_p99_ms", "", 2},
+    {"tick |period - 50| at board p99: C loop", "ms",
+     "side_by_side.c_loop.tick_deviation_board_p99_ms", "", 2},
+    {"worst gap at board: window", "ms", "side_by_side.window.worst_gap_board_ms", "", 1},
+    {"worst gap at board: script", "ms", "side_by_side.script.worst_gap_board_ms", "", 1},
+    {"worst gap at board: C loop", "ms", "side_by_side.c_loop.worst_gap_board_ms", "", 1},
 };
 
 QString table(const std::vector<Column>& columns, const QJsonObject& callgrind, double seconds) {
@@ -253,8 +234,10 @@ QString table(const std::vector<Column>& columns, const QJsonObject& callgrind, 
     for (const Column& c : columns) {
         const QJsonArray before = c.json.value(QStringLiteral("load_average_before")).toArray();
         const QJsonArray after = c.json.value(QStringLiteral("load_average_after")).toArray();
-        line(QStringLiteral("  %1: load average (1 min) %2 before, %3 after%4")
+        line(QStringLiteral("  %1: %2, replies %3; load average (1 min) %4 before, %5 after%6")
                  .arg(c.label, -7)
+                 .arg(c.json.value(QStringLiteral("platform")).toString())
+                 .arg(c.json.value(QStringLiteral("board_replies")).toString())
                  .arg(before.at(0).toDouble(), 0, 'f', 2)
                  .arg(after.at(0).toDouble(), 0, 'f', 2)
                  .arg(c.label == QLatin1String("loaded") ? QStringLiteral(" (incl. the busy loop)")
@@ -266,6 +249,11 @@ QString table(const std::vector<Column>& columns, const QJsonObject& callgrind, 
     header += QStringLiteral("   goal");
     line(header);
     for (const Row& row : rows) {
+        if (row.path == nullptr) {  // a heading
+            line({});
+            line(QString::fromUtf8(row.title));
+            continue;
+        }
         QString text = QStringLiteral("%1 %2")
                            .arg(QString::fromUtf8(row.title), -40)
                            .arg(QString::fromUtf8(row.unit), -7);
@@ -349,7 +337,8 @@ int orchestrate(int argc, char** argv, const Options& o) {
     for (const QString& label : o.columns) {
         std::fprintf(stderr, "quellbox-bench: column %s, %g s ...\n",
                      label.toLocal8Bit().constData(), o.seconds);
-        columns.push_back(run_column(o, label, self, runtime));
+        const ColumnOptions options{o.seconds, o.count_seconds, o.board_sim, self};
+        columns.push_back(run_column(options, *column_setup(label), runtime));
     }
     const QJsonObject callgrind =
         o.callgrind_dir.isEmpty() ? QJsonObject{} : summarize_callgrind(o.callgrind_dir);
@@ -416,6 +405,7 @@ int main(int argc, char** argv) {
         if (o.window_run && o.out_path.isEmpty()) die("--window-run needs --out", 2);
         WindowRunOptions run;
         run.seconds = o.seconds;
+        run.count_seconds = o.count_seconds;
         run.callgrind_ticks = o.callgrind_ticks;
         run.board_sim = o.board_sim;
         run.out_path = o.out_path;

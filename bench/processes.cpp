@@ -29,11 +29,18 @@ std::vector<SimLine> read_sim_log(const QString& path) {
 }
 
 tools::BoardLaunch board_launch(const QString& program, const QString& runtime_dir,
-                                const QString& log_name) {
-    return {program,
-            {QStringLiteral("--paced"), QStringLiteral("--timestamps")},
-            runtime_dir,
-            runtime_dir + QLatin1Char('/') + log_name};
+                                const QString& log_name, bool paced) {
+    QStringList arguments{QStringLiteral("--timestamps")};
+    if (paced) arguments << QStringLiteral("--paced");
+    return {program, arguments, runtime_dir, runtime_dir + QLatin1Char('/') + log_name};
+}
+
+QString board_device(const QString& log_path) {
+    // "ready com1 /dev/pts/3"
+    for (const SimLine& line : read_sim_log(log_path)) {
+        if (line.kind == QLatin1String("ready")) return line.rest.section(QLatin1Char(' '), 1, 1);
+    }
+    return {};
 }
 
 BusyLoop::BusyLoop() {

@@ -23,10 +23,14 @@ struct SimLine {
 // Lines without a time stamp are skipped.
 std::vector<SimLine> read_sim_log(const QString& path);
 
-// quellbox-board-sim --paced --timestamps as port 1, publishing in `runtime_dir`, its
-// time-stamped lines going to the file `log_name` there.
+// quellbox-board-sim --timestamps as port 1, publishing in `runtime_dir`, its time-stamped lines
+// going to the file `log_name` there. `paced` writes replies byte by byte at the line rate
+// (--paced), otherwise each in one write, as a USB adapter hands them over.
 tools::BoardLaunch board_launch(const QString& program, const QString& runtime_dir,
-                                const QString& log_name);
+                                const QString& log_name, bool paced = true);
+
+// The pseudo-terminal a board logging to `log_path` published, once it is ready ("/dev/pts/3").
+QString board_device(const QString& log_path);
 
 // `sh -c 'while :; do :; done'`, ended by its process id with SIGKILL.
 class BusyLoop {

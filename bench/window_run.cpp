@@ -30,11 +30,11 @@
 
 #include "alloc_count.h"
 #include "controller/looks.h"
+#include "frame_text.h"
 #include "link/frames.h"
 #include "link/qt_serial_port.h"
 #include "processes.h"
 #include "tools/event_waits.h"
-#include "tools/hex.h"
 #include "tools/pass_through_port.h"
 #include "tools/private_runtime_dir.h"
 #include "tools/time_units.h"
@@ -108,11 +108,6 @@ struct ClickSample {
     QString what;
 };
 
-// As the board logs it: lower-case pairs.
-QString hex(const link::Frame& frame) {
-    return QString::fromStdString(tools::hex(frame, tools::HexDigits::lower));
-}
-
 class Recorder final : public tools::PortObserver {
   public:
     explicit Recorder(bool callgrind) : callgrind_(callgrind) {
@@ -135,10 +130,15 @@ class Recorder final : public tools::PortObserver {
                 return receiver == timer1_ ? Watch::tick : Watch::none;
             case QEvent::SockAct: {
                 const auto* notifier = qobject_cast<QSocketNotifier*>(receiver);
-                const bool serial =
-                    notifier != nullptr && notifier->type() == QSocketNotifier::Read &&
-                    notifier->parent() != nullptr && notifier->parent()->inherits("QSerialPort");
-                return serial ? Watch::serial_read : Watch::none;
+                if (notifier == nullptr || notifier->type() != QSocketNotifier::Read)
+                    return Watch::none;
+                // Qt's own reader (a child of QSerialPort) or the adapter's direct one (a
+                // child of its line, a child of the adapter).
+                for (const QObject* up = notifier->parent(); up != nullptr; up = up->parent()) {
+                    if (up->inherits("QSerialPort") || up->inherits("quellbox::link::QtSerialPort"))
+                        return Watch::serial_read;
+                }
+                return Watch::none;
             }
             case QEvent::UpdateRequest:
                 return receiver == form_ ? Watch::update_request : Watch::none;
@@ -450,6 +450,13 @@ qint64 status_kb(const char* field) {
     return -1;
 }
 
+// Tells the orchestrating process, on standard output, that a phase starts: it measures this
+// process and the reference loops from outside at the same moments.
+void announce_phase(const char* phase) {
+    std::fprintf(stdout, "phase %s\n", phase);
+    std::fflush(stdout);
+}
+
 int fail(const char* message) {
     std::fprintf(stderr, "quellbox-bench: %s\n", message);
     return 1;
@@ -630,6 +637,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     run_for(1s);  // warm-up
 
     recorder.measuring = true;
+    announce_phase("polling");
     const std::int64_t quiet_start = now_us();
     const CpuTime cpu0 = cpu_time();
     const std::uint64_t alloc0 = allocations();
@@ -640,6 +648,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     const std::uint64_t alloc1 = allocations();
     const std::size_t ticks1 = recorder.ticks.size();
 
+    announce_phase("clicking");
     ScriptedOperator operator_(form, recorder);
     operator_.start();
     run_for(clicking);
@@ -648,6 +657,13 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     const std::int64_t end = now_us();
     const CpuTime cpu2 = cpu_time();
     recorder.measuring = false;
+
+    if (options.count_seconds > 0) {
+        // Quiet polling again while the orchestrator counts system calls from outside.
+        announce_phase("counting");
+        run_for(std::chrono::milliseconds(static_cast<qint64>(options.count_seconds * 1000)));
+        announce_phase("end");
+    }
 
     QJsonObject out;
     out[QStringLiteral("mode")] = QStringLiteral("measure");

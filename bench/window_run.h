@@ -17,6 +17,9 @@ struct WindowRunOptions {
     // Measure mode: quiet polling for a third of this (at least 5 s), then polling with a
     // scripted click about every half second for the rest.
     double seconds = 60;
+    // Measure mode: seconds of quiet polling after the clicking, announced on standard output,
+    // for counting system calls from outside (0: none).
+    double count_seconds = 0;
     // Callgrind mode when above 0: ticks to profile. This mode starts its own virtual board.
     int callgrind_ticks = 0;
     QString board_sim;  // the simulator program (callgrind mode)

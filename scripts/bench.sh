@@ -2,8 +2,11 @@
 # Builds quellbox-bench and the virtual board (dev preset) and runs the whole benchmark:
 #   1. instruction counts: a fixed number of poll ticks under valgrind's callgrind, one profile
 #      per tick, per status frame and per repaint pass;
-#   2. timing: the real window on the real serial port against the paced virtual board, once
-#      idle and once with a busy loop on a second core, SECONDS measured per column.
+#   2. timing: the real window on the real serial port against the virtual board, in four
+#      columns (offscreen, on Xvfb, with replies in one write, with a busy loop on a second
+#      core), SECONDS measured per column; beside it in each column a pyserial script and a
+#      minimal C loop poll boards of their own, measured alike (CPU, wake-ups, system calls
+#      counted with strace, tick regularity at the board).
 # Writes build/bench/bench.json, bench.txt (the table, also printed) and bench.png.
 #
 #   scripts/bench.sh [SECONDS]      (default 60)

@@ -12,6 +12,7 @@ packages=(
     clang clang-format libclang-rt-14-dev
     dpkg-dev desktop-file-utils appstream
     valgrind clang-tidy
+    python3-serial strace
 )
 
 missing=()

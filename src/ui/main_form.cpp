@@ -22,6 +22,18 @@ QString qstring(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The poll cycle reads the address field on every tick. Text that is all ASCII (what a numeric
+// field normally holds) is copied straight across, so a short one stays in std::string's own
+// small buffer; toStdString() would first build a UTF-8 QByteArray on the heap.
+std::string utf8(const QString& text) {
+    std::string out;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) return text.toStdString();
+        out.push_back(static_cast<char>(c.unicode()));
+    }
+    return out;
+}
+
 link::SerialPort& present(const std::unique_ptr<link::SerialPort>& comm) {
     if (!comm) throw std::invalid_argument("main_form needs a serial port");
     return *comm;
@@ -276,7 +288,7 @@ void MainForm::set_open_comm_caption(std::string_view text) {
 }
 
 std::string MainForm::add_text() const {
-    return add->text().toStdString();
+    return utf8(add->text());
 }
 void MainForm::set_add_text(std::string_view text) {
     add->setText(qstring(text));

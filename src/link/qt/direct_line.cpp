@@ -38,7 +38,7 @@ class EpollLine final : public DirectLine {
         : handle_(handle),
           epoll_(epoll),
           alarm_(alarm),
-          notifier_(epoll, QSocketNotifier::Read),
+          notifier_(epoll, QSocketNotifier::Read, this),
           handlers_(std::move(handlers)) {
         connect(&notifier_, &QSocketNotifier::activated, this, &EpollLine::on_activity);
     }

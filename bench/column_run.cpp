@@ -1,0 +1,181 @@
+#include "column_run.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "process_counters.h"
+#include "reference_loop.h"
+#include "side_by_side.h"
+#include "syscall_count.h"
+#include "tools/board_process.h"
+#include "tools/time_units.h"
+#include "xvfb_server.h"
+
+namespace quellbox::bench {
+namespace {
+
+using namespace std::chrono_literals;
+using tools::now_us;
+
+[[noreturn]] void die(const std::string& message) {
+    std::fprintf(stderr, "quellbox-bench: %s\n", message.c_str());
+    std::exit(1);
+}
+
+QJsonArray loads_json(const std::vector<double>& loads) {
+    QJsonArray out;
+    for (const double l : loads) out.append(l);
+    return out;
+}
+
+// The three measured processes, read and counted at the phases the window announces.
+class Observer {
+  public:
+    Observer(std::vector<MeasuredProcess>& processes, std::vector<qint64> pids,
+             const QString& folder)
+        : processes_(processes), pids_(std::move(pids)), folder_(folder) {}
+
+    void on_phase(const QByteArray& phase) {
+        if (phase == "polling" || phase == "clicking") {
+            for (std::size_t i = 0; i < pids_.size(); ++i) {
+                const ProcessCounters now = read_counters(pids_[i]);
+                (phase == "polling" ? processes_[i].polling_start : processes_[i].polling_end) =
+                    now;
+            }
+        } else if (phase == "counting" && have_strace()) {
+            for (std::size_t i = 0; i < pids_.size(); ++i) {
+                counts_.push_back(std::make_unique<SyscallCount>(
+                    pids_[i], folder_ + QStringLiteral("/strace-%1.txt").arg(processes_[i].name)));
+            }
+            QThread::msleep(300);  // strace attaches
+            for (MeasuredProcess& p : processes_) p.counting_start_us = now_us();
+        } else if (phase == "end") {
+            finish_counting();
+        }
+    }
+
+    void finish_counting() {
+        if (counts_.empty()) return;
+        const std::int64_t end = now_us();
+        for (std::size_t i = 0; i < counts_.size(); ++i) {
+            processes_[i].counting_end_us = end;
+            processes_[i].syscalls = counts_[i]->stop();
+        }
+        counts_.clear();
+    }
+
+  private:
+    std::vector<MeasuredProcess>& processes_;
+    std::vector<qint64> pids_;
+    QString folder_;
+    std::vector<std::unique_ptr<SyscallCount>> counts_;
+};
+
+}  // namespace
+
+std::optional<ColumnSetup> column_setup(const QString& label) {
+    if (label == QLatin1String("idle")) return ColumnSetup{label, false, true, false};
+    if (label == QLatin1String("xvfb")) return ColumnSetup{label, true, true, false};
+    if (label == QLatin1String("whole")) return ColumnSetup{label, false, false, false};
+    if (label == QLatin1String("loaded")) return ColumnSetup{label, false, true, true};
+    return std::nullopt;
+}
+
+Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
+                  const tools::PrivateRuntimeDir& runtime) {
+    const std::string name = setup.label.toStdString();
+    const tools::BoardLaunch launch = board_launch(
+        o.board_sim, runtime.path(), QStringLiteral("board-%1.log").arg(setup.label), setup.paced);
+    const QString& log = launch.log_path;
+    const QString out = runtime.path() + QStringLiteral("/run-%1.json").arg(setup.label);
+    tools::BoardProcess board(launch);
+    if (!board.wait_ready(10s)) die("the virtual board did not get ready");
+    ReferenceLoop script(LoopKind::script, o.board_sim, setup.paced);
+    ReferenceLoop c_loop(LoopKind::c_loop, o.board_sim, setup.paced);
+
+    std::unique_ptr<XvfbServer> x_server;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    if (setup.x_server) {
+        x_server = std::make_unique<XvfbServer>();
+        if (x_server->display().isEmpty()) die("Xvfb did not start (column " + name + ")");
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), x_server->display());
+    } else {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+    std::unique_ptr<BusyLoop> busy;
+    if (setup.loaded) {
+        busy = std::make_unique<BusyLoop>();
+        QThread::msleep(300);  // let it take its core
+    }
+    const std::vector<double> load_before = load_average();
+
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const std::int64_t spawn = now_us();
+    child.start(o.self, {QStringLiteral("--window-run"), QStringLiteral("--seconds"),
+                         QString::number(o.seconds), QStringLiteral("--count-seconds"),
+                         QString::number(o.count_seconds), QStringLiteral("--out"), out});
+    if (!child.waitForStarted()) die("the measured run of column " + name + " did not start");
+
+    std::vector<MeasuredProcess> processes(3);
+    processes[0].name = QStringLiteral("window");
+    processes[1].name = QStringLiteral("script");
+    processes[2].name = QStringLiteral("c_loop");
+    Observer observer(processes, {child.processId(), script.pid(), c_loop.pid()}, runtime.path());
+    const auto deadline =
+        std::chrono::steady_clock::now() +
+        std::chrono::milliseconds(static_cast<qint64>((o.seconds + o.count_seconds) * 1000)) + 60s;
+    QByteArray pending;
+    while (child.state() != QProcess::NotRunning) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            child.kill();
+            child.waitForFinished();
+            die("the measured run of column " + name + " did not finish");
+        }
+        child.waitForReadyRead(200);
+        pending += child.readAllStandardOutput();
+        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            const QByteArray line = pending.left(end).trimmed();
+            pending.remove(0, end + 1);
+            if (line.startsWith("phase ")) observer.on_phase(line.mid(6));
+        }
+    }
+    observer.finish_counting();
+    const std::vector<double> load_after = load_average();
+    const qint64 busy_pid = busy ? busy->pid() : 0;
+    busy.reset();  // SIGKILL by its process id
+    board.stop();
+    script.stop();
+    c_loop.stop();
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        die("the measured run of column " + name + " failed");
+    }
+
+    QFile file(out);
+    if (!file.open(QIODevice::ReadOnly)) die("no samples from column " + name);
+    const QJsonObject run = QJsonDocument::fromJson(file.readAll()).object();
+    processes[0].board = read_sim_log(log);
+    processes[1].board = read_sim_log(script.board_log());
+    processes[2].board = read_sim_log(c_loop.board_log());
+    Column column = analyse(setup.label, run, processes[0].board, spawn);
+    column.json[QStringLiteral("side_by_side")] = compare_side_by_side(processes);
+    column.json[QStringLiteral("platform")] =
+        setup.x_server ? QStringLiteral("xcb on Xvfb") : QStringLiteral("offscreen");
+    column.json[QStringLiteral("board_replies")] =
+        setup.paced ? QStringLiteral("byte by byte at 9600 baud") : QStringLiteral("one write");
+    column.json[QStringLiteral("load_average_before")] = loads_json(load_before);
+    column.json[QStringLiteral("load_average_after")] = loads_json(load_after);
+    if (busy_pid != 0) column.json[QStringLiteral("busy_loop_pid")] = static_cast<double>(busy_pid);
+    return column;
+}
+
+}  // namespace quellbox::bench
