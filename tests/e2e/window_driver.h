@@ -15,6 +15,7 @@
 
 #include "controller/looks.h"
 #include "e2e_support.h"
+#include "support/visible_notice.h"
 #include "ui/main_form.h"
 
 namespace quellbox::e2e {
@@ -86,17 +87,8 @@ class WindowDriver {
     std::string open_comm_caption() const {
         return control<QPushButton>("open_comm")->text().toStdString();
     }
-    // The notice box while the operator can see it, else nullptr.
-    QMessageBox* notice_box() const {
-        auto* box = form_.findChild<QMessageBox*>(QStringLiteral("operator_notice"));
-        return box != nullptr && box->isVisible() ? box : nullptr;
-    }
-    // All the visible notice says, headline and detail.
-    std::string notice() const {
-        const QMessageBox* box = notice_box();
-        if (box == nullptr) return {};
-        return (box->text() + QLatin1Char('\n') + box->informativeText()).toStdString();
-    }
+    QMessageBox* notice_box() const { return test::visible_notice(form_); }
+    std::string notice() const { return test::visible_notice_text(form_).toStdString(); }
 
   private:
     const ui::MainForm& form_;

@@ -19,6 +19,7 @@
 
 #include "controller/looks.h"
 #include "support/fake_serial_port.h"
+#include "support/visible_notice.h"
 #include "ui/indicator_box.h"
 #include "ui/main_form.h"
 #include "ui/spin_bar.h"
@@ -63,17 +64,8 @@ class FormTest : public ::testing::Test {
     QLabel* Label2(int n) const { return control<QLabel>(QStringLiteral("Label2_%1").arg(n)); }
     QLabel* Label4(int n) const { return control<QLabel>(QStringLiteral("Label4_%1").arg(n)); }
     QTimer* Timer1() const { return control<QTimer>(QStringLiteral("Timer1")); }
-    // The notice box while the operator can see it, else nullptr.
-    QMessageBox* notice_box() const {
-        auto* box = form.findChild<QMessageBox*>(QStringLiteral("operator_notice"));
-        return box != nullptr && box->isVisible() ? box : nullptr;
-    }
-    // All the visible notice says, headline and detail.
-    QString notice() const {
-        const QMessageBox* box = notice_box();
-        return box == nullptr ? QString()
-                              : box->text() + QLatin1Char('\n') + box->informativeText();
-    }
+    QMessageBox* notice_box() const { return visible_notice(form); }
+    QString notice() const { return visible_notice_text(form); }
 
     static void click(QWidget* widget) {
         QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
