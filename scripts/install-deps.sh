@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with. Idempotent: apt-get runs only
 # when a package is missing, so `make test` stays fast on a machine that already has them.
+#
+#   scripts/install-deps.sh            the packages every build needs
+#   scripts/install-deps.sh windows    those plus the Windows cross-build (make test-windows)
 set -euo pipefail
 
 packages=(
@@ -14,6 +17,21 @@ packages=(
     valgrind clang-tidy
     python3-serial strace
 )
+
+# The Windows cross-build: the mingw-w64 compiler (posix thread flavour) and wine to run its
+# tests. Installed without recommends, so wine comes without the 32-bit half or the desktop
+# integration.
+windows_packages=(g++-mingw-w64-x86-64-posix wine64)
+
+for group in "$@"; do
+    case "$group" in
+        windows) packages+=("${windows_packages[@]}") ;;
+        *)
+            echo "install-deps: unknown package group '$group' (known: windows)" >&2
+            exit 2
+            ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
