@@ -1,7 +1,7 @@
 # Front door for the common tasks. Every target installs what is missing first, so the quick
 # start works on a fresh Debian machine.
-.PHONY: deps build test build-asan test-asan demo run fuzz soak bench memcheck tidy format \
-        format-check clean
+.PHONY: deps build test build-asan test-asan deps-windows test-windows demo run fuzz soak bench \
+        memcheck tidy format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -19,6 +19,16 @@ build-asan: deps
 
 test-asan: build-asan
 	ctest --preset asan
+
+# The toolkit-free libraries and their unit tests cross-built for 64-bit Windows (mingw-w64),
+# the tests run under wine. GoogleTest for Windows is built once into build/gtest-mingw-w64.
+deps-windows:
+	@scripts/install-deps.sh windows
+
+test-windows: deps-windows
+	cmake --preset windows
+	cmake --build --preset windows
+	ctest --preset windows
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -21,16 +21,21 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# ctest and gtest_discover_tests start every test program through wine: quiet (WINEDEBUG=-all),
-# without a window, in a prefix of its own inside the build folder so it never touches the
-# user's ~/.wine. Debian's wine64 package keeps its loader in /usr/lib/wine; the `wine`
-# wrapper in /usr/bin is only there when the recommended packages were installed too.
-find_program(QUELLBOX_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
-# Mono and Gecko are switched off: nothing here needs them, and wine would offer to fetch them.
+# ctest and gtest_discover_tests start every test program through wine (wine_run.sh): quiet
+# (WINEDEBUG=-all), without a window, in a prefix of its own inside the build folder so it never
+# touches the user's ~/.wine. Mono and Gecko are switched off: nothing here needs them, and wine
+# would offer to fetch them. Debian's wine64 package keeps its loader and server in
+# /usr/lib/wine; the `wine` wrappers in /usr/bin come only with the recommended packages. The
+# server is named directly: Debian's wineserver script makes it quit the moment the last
+# program ends, and a new one then boots the whole wine session again (seconds per test).
 # cmake/wine_prefix.cmake fills the prefix once at configure time.
+find_program(QUELLBOX_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+find_program(QUELLBOX_WINESERVER NAMES wineserver64 wineserver PATHS /usr/lib/wine
+             NO_CMAKE_FIND_ROOT_PATH)
 set(QUELLBOX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-if(QUELLBOX_WINE)
+if(QUELLBOX_WINE AND QUELLBOX_WINESERVER)
     set(CMAKE_CROSSCOMPILING_EMULATOR
         ${CMAKE_COMMAND} -E env WINEDEBUG=-all WINEPREFIX=${QUELLBOX_WINEPREFIX}
-        WINEDLLOVERRIDES=mscoree,mshtml= ${QUELLBOX_WINE})
+        WINESERVER=${QUELLBOX_WINESERVER} WINEDLLOVERRIDES=mscoree,mshtml=
+        ${CMAKE_CURRENT_LIST_DIR}/wine_run.sh ${QUELLBOX_WINE})
 endif()
