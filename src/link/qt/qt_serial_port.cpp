@@ -49,16 +49,23 @@ bool device_exists(const QString& path) {
 #endif
 }
 
-// The poll() events pending on the port's handle right now, without waiting.
-short pending_events(qintptr handle) {
+// What poll() says about the port's handle right now, without waiting. Windows has no poll()
+// on a COM handle; there Qt's own ResourceError is all that tells a lost port. The handle is a
+// file descriptor here and a HANDLE on Windows, and QSerialPort keeps its type's name private.
+struct LineState {
+    bool hung_up = false;  // POLLHUP: the far end is gone
+    bool failed = false;   // POLLERR
+};
+
+LineState line_state(auto handle) {
 #ifdef Q_OS_WIN
     Q_UNUSED(handle);
-    return 0;
+    return {};
 #else
-    if (handle < 0) return 0;
-    pollfd fd{static_cast<int>(handle), POLLIN | POLLOUT, 0};
-    if (::poll(&fd, 1, 0) < 0) return 0;
-    return fd.revents;
+    if (handle < 0) return {};
+    pollfd fd{handle, POLLIN | POLLOUT, 0};
+    if (::poll(&fd, 1, 0) < 0) return {};
+    return {(fd.revents & POLLHUP) != 0, (fd.revents & POLLERR) != 0};
 #endif
 }
 
@@ -258,9 +265,7 @@ void QtSerialPort::on_error(QSerialPort::SerialPortError error) {
     // millions of times a second, until the port is closed. A read error alone is not a
     // disconnect, though: clear() on a live pty has been seen to raise spurious ones. The
     // handle's poll() state tells the two apart.
-    const short events = pending_events(serial_.handle());
-    const bool hung_up = (events & POLLHUP) != 0;
-    const bool failed = (events & POLLERR) != 0;
+    const auto [hung_up, failed] = line_state(serial_.handle());
     const bool lost = error == QSerialPort::ResourceError ||
                       ((error == QSerialPort::ReadError || error == QSerialPort::WriteError) &&
                        (hung_up || failed));
