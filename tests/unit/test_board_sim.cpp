@@ -88,6 +88,19 @@ TEST(Board, IgnoresOtherAddressesAndAnswersOddCommandsUnchanged) {
     }
 }
 
+TEST(BoardLine, EachAddressIsABoardWithItsOwnRelays) {
+    BoardLine line({1, 2}, 0x0000);
+    EXPECT_EQ(line.handle(as_frame(command(2, link::cmd_energize_one, 0, 3))),
+              link::build_status_frame(2, 0x0004));
+    EXPECT_EQ(line.handle(as_frame(command(1, link::cmd_status_query))),
+              link::build_status_frame(1, 0x0000));
+    line.handle(as_frame(command(1, link::cmd_set_all, 0xFF, 0xFF)));
+    EXPECT_EQ(line.board(1)->relays(), 0xFFFF);
+    EXPECT_EQ(line.board(2)->relays(), 0x0004);
+    EXPECT_FALSE(line.handle(as_frame(command(3, link::cmd_status_query))).has_value());
+    EXPECT_EQ(line.board(3), nullptr);
+}
+
 TEST(BoardFaults, EachFaultSpoilsTheReplyInItsOwnWay) {
     const link::Frame reply = link::build_status_frame(1, 0x8001);
     auto spoiled = [&](FaultRates rates) {

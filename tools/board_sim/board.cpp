@@ -68,6 +68,25 @@ std::optional<link::Frame> Board::handle(const link::Frame& command) {
     return link::build_status_frame(address_, relays_);
 }
 
+BoardLine::BoardLine(const std::vector<std::uint8_t>& addresses, std::uint16_t relays) {
+    boards_.reserve(addresses.size());
+    for (const std::uint8_t address : addresses) boards_.emplace_back(address, relays);
+}
+
+std::optional<link::Frame> BoardLine::handle(const link::Frame& command) {
+    for (Board& b : boards_) {
+        if (auto reply = b.handle(command)) return reply;
+    }
+    return std::nullopt;
+}
+
+const Board* BoardLine::board(std::uint8_t address) const {
+    for (const Board& b : boards_) {
+        if (b.address() == address) return &b;
+    }
+    return nullptr;
+}
+
 bool FaultInjector::roll(double rate) {
     if (rate <= 0) return false;
     if (rate >= 1) return true;

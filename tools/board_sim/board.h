@@ -63,6 +63,24 @@ class Board {
     link::RelayMap relays_;
 };
 
+// Several boards chained on one line (an RS-485 bus): each answers only frames carrying its
+// own address and keeps its own relays.
+class BoardLine {
+  public:
+    // One board per address, all starting with `relays`. Addresses are expected distinct.
+    BoardLine(const std::vector<std::uint8_t>& addresses, std::uint16_t relays);
+
+    // The reply of the board the frame is addressed to, or nothing when no board has that
+    // address.
+    std::optional<link::Frame> handle(const link::Frame& command);
+    // The board with this address, or nullptr.
+    const Board* board(std::uint8_t address) const;
+    std::size_t size() const { return boards_.size(); }
+
+  private:
+    std::vector<Board> boards_;
+};
+
 // Probabilities (0 to 1) of each fault, drawn independently for every reply.
 struct FaultRates {
     double corrupt = 0;     // one byte of the reply flipped

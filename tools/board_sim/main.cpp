@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -49,7 +50,8 @@ A 16-channel relay board on a pseudo-terminal. The slave side is published as po
 the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or SIGTERM.
 
   --port N              port number to publish (default 1)
-  --address A           board address 0-255 (default 1)
+  --address A[,B...]    board address 0-255 (default 1); several addresses, in one list or
+                        repeated options, put several boards with their own relays on the line
   --initial HEX16       initial relay map, bit 0 = channel 1 (default 0000)
   --reply-delay-ms MS   wait before answering (default 0)
   --paced               write replies byte by byte at the 9600-baud byte time (1.04 ms)
@@ -72,7 +74,8 @@ Output, one line per event (after the time stamp and a blank, with --timestamps)
   skip <hex bytes>            bytes before a header, thrown away
   badsum <8 hex bytes>        a header whose frame has a wrong checksum; the header is dropped
   ignore address <hh>         a frame for another board
-  state <hhhh>                the relay map after acting on a frame (bit 0 = channel 1)
+  state <hhhh>                the relay map after acting on a frame (bit 0 = channel 1);
+                              with several boards followed by " board <hh>", its address
   fault <name>[ <ms>]         bad-header, corrupt, drop, extra, silence <ms>
   muted                       a frame left unanswered (--silent or a quiet period)
   tx <hex bytes>              a reply, once all of it is written
@@ -83,7 +86,7 @@ Output, one line per event (after the time stamp and a blank, with --timestamps)
 
 struct Options {
     int port = 1;
-    std::uint8_t address = 1;
+    std::vector<std::uint8_t> addresses;  // empty: the default, address 1
     std::uint16_t initial = 0;
     milliseconds reply_delay{0};
     bool paced = false;
@@ -147,7 +150,17 @@ Options parse_options(int argc, char** argv) {
         } else if (arg == "--port") {
             o.port = parse_int<int>(arg, value(), 1, 32767);
         } else if (arg == "--address") {
-            o.address = static_cast<std::uint8_t>(parse_int<int>(arg, value(), 0, 255));
+            const std::string list = value();
+            std::size_t from = 0;
+            while (from <= list.size()) {
+                const std::size_t comma = std::min(list.find(',', from), list.size());
+                const auto address = static_cast<std::uint8_t>(
+                    parse_int<int>(arg, std::string_view(list).substr(from, comma - from), 0, 255));
+                if (std::find(o.addresses.begin(), o.addresses.end(), address) != o.addresses.end())
+                    fail(std::string(arg) + ": address given twice: " + std::to_string(address), 2);
+                o.addresses.push_back(address);
+                from = comma + 1;
+            }
         } else if (arg == "--initial") {
             std::string text = value();
             if (text.starts_with("0x") || text.starts_with("0X")) text.erase(0, 2);
@@ -183,6 +196,7 @@ Options parse_options(int argc, char** argv) {
             fail("unknown option: " + std::string(arg), 2);
         }
     }
+    if (o.addresses.empty()) o.addresses.push_back(1);
     return o;
 }
 
@@ -319,7 +333,7 @@ class Simulator {
   public:
     explicit Simulator(const Options& o)
         : options_(o),
-          board_(o.address, o.initial),
+          boards_(o.addresses, o.initial),
           faults_(o.rates, o.seed),
           publication_(o.port) {}
 
@@ -413,14 +427,16 @@ class Simulator {
         }
         quellbox::link::Frame frame{};
         std::copy(event.bytes.begin(), event.bytes.end(), frame.begin());
-        const auto reply = board_.handle(frame);
+        const auto reply = boards_.handle(frame);
+        const auto address = std::span(&frame[quellbox::link::pos_address], 1);
         if (!reply) {
-            say("ignore address " + hex(std::span(&frame[quellbox::link::pos_address], 1)));
+            say("ignore address " + hex(address));
             return;
         }
         char state[8];
-        std::snprintf(state, sizeof state, "%04x", static_cast<unsigned>(board_.relays()));
-        say(std::string("state ") + state);
+        std::snprintf(state, sizeof state, "%04x",
+                      static_cast<unsigned>(boards_.board(address[0])->relays()));
+        say(std::string("state ") + state + (boards_.size() > 1 ? " board " + hex(address) : ""));
         ++frames_handled_;
 
         const Clock::time_point now = Clock::now();
@@ -487,7 +503,7 @@ class Simulator {
     }
 
     Options options_;
-    quellbox::board::Board board_;
+    quellbox::board::BoardLine boards_;
     quellbox::board::FrameScanner scanner_;
     quellbox::board::FaultInjector faults_;
     Publication publication_;
