@@ -12,4 +12,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-zenhei | fonts-noto-cjk")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# Files under /etc are the administrator's: dpkg keeps their changes over upgrades.
+file(WRITE ${CMAKE_BINARY_DIR}/debian-control/conffiles "/etc/quellbox/mqtt.conf\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian-control/conffiles)
 include(CPack)

@@ -16,6 +16,7 @@ packages=(
     dpkg-dev desktop-file-utils appstream
     valgrind clang-tidy
     python3-serial strace
+    libmosquitto-dev mosquitto mosquitto-clients
 )
 
 # The Windows cross-build: the mingw-w64 compiler (posix thread flavour) and wine to run its

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a configured build directory and checks what it would install:
-# both programs, the launcher, the AppStream data and the theme icon, with the runtime
+# the programs, the bridge's service and config, the launcher, the AppStream data and the theme icon, with the runtime
 # dependencies a desktop needs. Also validates the launcher and the AppStream file.
 set -euo pipefail
 build_dir=$1
@@ -18,7 +18,8 @@ status=0
 for expected in ./usr/bin/quellbox ./usr/bin/quellbox-board-sim \
     ./usr/share/applications/io.github.quellbox.Quellbox.desktop \
     ./usr/share/metainfo/io.github.quellbox.Quellbox.metainfo.xml \
-    ./usr/share/icons/hicolor/32x32/apps/quellbox.png; do
+    ./usr/share/icons/hicolor/32x32/apps/quellbox.png \
+    ./usr/bin/quellbox-mqtt ./lib/systemd/system/quellbox-mqtt.service ./etc/quellbox/mqtt.conf; do
     if ! grep -qx -- "$expected" <<<"$files"; then
         echo "missing from the package: $expected"
         status=1
@@ -30,10 +31,14 @@ if grep -q -e '/include/' -e 'gtest' -e '_tests$' <<<"$files"; then
     status=1
 fi
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6serialport6 libqt6widgets6 fonts-wqy-zenhei; do
+for lib in libqt6serialport6 libqt6widgets6 libmosquitto1 fonts-wqy-zenhei; do
     if ! grep -q "$lib" <<<"$depends"; then
         echo "Depends lacks $lib: $depends"
         status=1
     fi
 done
+if ! dpkg-deb -I "$deb" conffiles 2>/dev/null | grep -qx /etc/quellbox/mqtt.conf; then
+    echo "the bridge's config file is not a conffile"
+    status=1
+fi
 exit $status

@@ -1,0 +1,31 @@
+// quellbox-mqtt: the relay boards on one serial line, on an MQTT broker. Everything runs on
+// this one thread in Qt's event loop: the poll ticks, the serial port and the broker
+// connections (see mqtt_connection.h).
+
+#include <QCoreApplication>
+#include <variant>
+
+#include "bridge.h"
+#include "bridge_log.h"
+#include "mqtt_connection.h"
+#include "quit_on_signals.h"
+
+int main(int argc, char* argv[]) {
+    using namespace quellbox::mqtt;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quellbox-mqtt"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUELLBOX_VERSION));
+
+    auto parsed = parse_options(QCoreApplication::arguments());
+    if (const auto* problem = std::get_if<QString>(&parsed)) {
+        log_line(*problem);
+        return 2;
+    }
+    const MosquittoLibrary library;
+    const QuitOnSignals quit;
+    Bridge bridge(std::get<BridgeOptions>(std::move(parsed)));
+    bridge.start();
+    const int status = QCoreApplication::exec();
+    bridge.stop();
+    return status;
+}
