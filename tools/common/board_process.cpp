@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "tools/event_waits.h"
+#include "tools/process_lines.h"
 
 namespace quellbox::tools {
 
@@ -72,13 +73,8 @@ void BoardProcess::stop() {
 }
 
 void BoardProcess::take_output() {
-    pending_ += process_.readAllStandardOutput();
-    qsizetype end = 0;
-    while ((end = pending_.indexOf('\n')) >= 0) {
-        const QString line = QString::fromLatin1(pending_.left(end));
-        pending_.remove(0, end + 1);
-        take_line(line);
-    }
+    split_lines(pending_, process_.readAllStandardOutput(),
+                [this](const QByteArray& line) { take_line(QString::fromLatin1(line)); });
 }
 
 void BoardProcess::take_line(const QString& line) {
