@@ -59,6 +59,7 @@ soak: deps
 
 bench: deps
 	scripts/bench.sh $(SECONDS)
+	scripts/bench_mqtt.sh $(SECONDS)
 
 memcheck: build
 	scripts/memcheck.sh

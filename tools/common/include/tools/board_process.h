@@ -37,6 +37,7 @@ class BoardProcess {
     const QString& slave_path() const { return slave_path_; }
     // Ended on its own (or by a signal this side did not send).
     bool died() const { return died_; }
+    qint64 pid() const { return process_.processId(); }
     // SIGTERM, wait (SIGKILL if it hangs), and hand on every line it printed before it went.
     void stop();
 
