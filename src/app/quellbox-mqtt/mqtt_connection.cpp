@@ -18,15 +18,21 @@ constexpr std::chrono::seconds max_backoff{30};
 constexpr std::chrono::milliseconds housekeeping_period{1000};
 constexpr int qos = 1;
 
-QString library_error(int rc) {
-    if (rc == MOSQ_ERR_ERRNO) return QString::fromLocal8Bit(std::strerror(errno));
-    return QString::fromUtf8(mosquitto_strerror(rc));
+QString without_full_stop(QString words) {
+    if (words.endsWith(QLatin1Char('.'))) words.chop(1);
+    return words;
 }
 
-// The library's words for a refusal, without their full stop (the log line goes on).
-QString connack_words(int rc) {
-    QString words = QString::fromUtf8(mosquitto_connack_string(rc));
-    if (words.endsWith(QLatin1Char('.'))) words.chop(1);
+QString library_error(int rc) {
+    if (rc == MOSQ_ERR_ERRNO) return QString::fromLocal8Bit(std::strerror(errno));
+    QString words = without_full_stop(QString::fromUtf8(mosquitto_strerror(rc)));
+    if (rc == MOSQ_ERR_TLS) {
+        words += QLatin1String(" (") +
+                 BridgeText::tr(
+                     "check the CA file and that the broker's certificate names this "
+                     "host") +
+                 QLatin1Char(')');
+    }
     return words;
 }
 
@@ -132,7 +138,7 @@ void MqttConnection::on_connect(int rc) {
         QString why = BridgeText::tr("the broker %1:%2 refused the connection: %3")
                           .arg(broker_.host)
                           .arg(broker_.port)
-                          .arg(connack_words(rc));
+                          .arg(without_full_stop(QString::fromUtf8(mosquitto_connack_string(rc))));
         if (rc == 4 || rc == 5) {
             why += QLatin1String("; ") +
                    BridgeText::tr(
