@@ -56,6 +56,8 @@ the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or 
   --reply-delay-ms MS   wait before answering (default 0)
   --paced               write replies byte by byte at the 9600-baud byte time (1.04 ms)
   --silent              never answer (commands are still applied)
+  --ignore-commands     answer every frame with the relays unchanged (a board that
+                        hears its commands but does not switch: a stuck relay driver)
   --timestamps          start every output line with the CLOCK_MONOTONIC time in microseconds
   --seed S              seed of the fault generator (default 1)
   --corrupt-rate P      probability 0-1 that a reply has one byte flipped
@@ -91,6 +93,7 @@ struct Options {
     milliseconds reply_delay{0};
     bool paced = false;
     bool silent = false;
+    bool ignore_commands = false;
     bool timestamps = false;
     std::uint32_t seed = 1;
     quellbox::board::FaultRates rates;
@@ -171,6 +174,8 @@ Options parse_options(int argc, char** argv) {
             o.paced = true;
         } else if (arg == "--silent") {
             o.silent = true;
+        } else if (arg == "--ignore-commands") {
+            o.ignore_commands = true;
         } else if (arg == "--timestamps") {
             o.timestamps = true;
         } else if (arg == "--seed") {
@@ -427,6 +432,9 @@ class Simulator {
         }
         quellbox::link::Frame frame{};
         std::copy(event.bytes.begin(), event.bytes.end(), frame.begin());
+        // A board that does not switch still answers each frame as if it were a status query.
+        if (options_.ignore_commands)
+            frame[quellbox::link::pos_command] = quellbox::link::cmd_status_query;
         const auto reply = boards_.handle(frame);
         const auto address = std::span(&frame[quellbox::link::pos_address], 1);
         if (!reply) {

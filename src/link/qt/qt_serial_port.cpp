@@ -107,6 +107,11 @@ QtSerialPort::~QtSerialPort() {
 
 void QtSerialPort::set_comm_port(std::int16_t number) {
     number_ = number;
+    device_path_.clear();
+}
+
+void QtSerialPort::set_device_path(const QString& path) {
+    device_path_ = path;
 }
 
 std::int16_t QtSerialPort::comm_port() const {
@@ -116,7 +121,8 @@ std::int16_t QtSerialPort::comm_port() const {
 OpenResult QtSerialPort::open() {
     if (serial_.isOpen()) return OpenResult{OpenError::none, device_, {}};
 
-    const std::optional<ResolvedPort> port = resolve_port(number_);
+    const std::optional<ResolvedPort> port =
+        device_path_.isEmpty() ? resolve_port(number_) : ResolvedPort{device_path_, {}};
     if (!port) return OpenResult{OpenError::no_such_port, {}, {}};
 
     OpenResult result;

@@ -20,6 +20,9 @@ class QtSerialPort final : public QObject, public SerialPort {
     ~QtSerialPort() override;
 
     void set_comm_port(std::int16_t number) override;
+    // Opens this path (or system name) as it is at the next open, instead of resolving a port
+    // number; set_comm_port goes back to numbers.
+    void set_device_path(const QString& path);
     std::int16_t comm_port() const override;
     OpenResult open() override;
     void close() override;
@@ -50,6 +53,7 @@ class QtSerialPort final : public QObject, public SerialPort {
     // so it outlives a callback that closes the port); nullptr means Qt's own buffers.
     DirectLine* line_ = nullptr;
     std::int16_t number_ = 0;
+    QString device_path_;
     std::int16_t threshold_ = 0;
     std::int16_t comm_event_ = 0;
     Handler on_comm_;

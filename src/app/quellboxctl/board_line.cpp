@@ -1,0 +1,80 @@
+#include "board_line.h"
+
+#include <QCoreApplication>
+
+#include "link/poll_rules.h"
+#include "output.h"
+
+namespace quellbox::ctl {
+
+namespace {
+
+QString name_of(const BoardTarget& target) {
+    if (!target.device.isEmpty()) return target.device;
+    return tr_ctl("port %1").arg(target.port.value_or(1));
+}
+
+QString open_failure(const BoardTarget& target, const link::OpenResult& result) {
+    const QString device =
+        result.device.empty() ? name_of(target) : QString::fromStdString(result.device);
+    // The reason comes from the link in English; it is looked up for a translation as it is.
+    QString reason = QCoreApplication::translate("link", link::describe(result.error).c_str());
+    if (!result.detail.empty())
+        reason += QStringLiteral(" (%1)").arg(QString::fromStdString(result.detail));
+    QString hint;
+    switch (result.error) {
+        case link::OpenError::no_such_port:
+            hint = tr_ctl("`quellboxctl ports` lists the ports and the devices they reach.");
+            break;
+        case link::OpenError::missing:
+            hint = tr_ctl("Check that the board is plugged in and switched on.");
+            break;
+        case link::OpenError::busy:
+            hint = tr_ctl("Close the program that holds it (a Quellbox window?) and try again.");
+            break;
+        default:
+            break;
+    }
+    QString message = tr_ctl("cannot open %1: %2.").arg(device, reason);
+    if (!hint.isEmpty()) message += QLatin1Char(' ') + hint;
+    return message;
+}
+
+}  // namespace
+
+BoardLine::BoardLine(const BoardTarget& target, session::SessionEvents events)
+    : target_(target), session_(port_, {target.address}, std::move(events)) {
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(link::poll_interval_ms);
+    QObject::connect(&timer_, &QTimer::timeout, &port_, [this] { session_.tick(); });
+}
+
+std::optional<QString> BoardLine::open() {
+    if (target_.device.isEmpty()) {
+        port_.set_comm_port(static_cast<std::int16_t>(target_.port.value_or(1)));
+    } else {
+        port_.set_device_path(target_.device);
+    }
+    const link::OpenResult result = port_.open();
+    if (!result.ok()) return open_failure(target_, result);
+    device_ = QString::fromStdString(result.device);
+    port_.set_rthreshold(link::receive_threshold);
+    session_.restart();
+    return std::nullopt;
+}
+
+void BoardLine::close() {
+    stop_polling();
+    port_.close();
+}
+
+void BoardLine::start_polling() {
+    session_.tick();
+    timer_.start();
+}
+
+void BoardLine::stop_polling() {
+    timer_.stop();
+}
+
+}  // namespace quellbox::ctl

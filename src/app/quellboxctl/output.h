@@ -1,0 +1,32 @@
+#pragma once
+// How quellboxctl writes: results to stdout, one whole line at a time so that a reader of a
+// pipe never sees half a line; plain-word messages to stderr, prefixed with the program name.
+
+#include <QJsonObject>
+#include <QString>
+#include <cstdint>
+
+#include "link/frames.h"
+
+namespace quellbox::ctl {
+
+void print_line(const QString& line);
+void print_json(const QJsonObject& object);
+void complain(const QString& message);
+
+QString tr_ctl(const char* text);
+
+// "22 01 00 00 00 00 01 24" with `separator` " ", "2201000000000124" with "".
+QString frame_hex(const link::Frame& frame, const char* separator);
+// UTC, milliseconds: "2026-12-07T01:40:12.345Z".
+QString time_stamp();
+QString state_word(bool energized);
+
+// The status object of status and switching: address, device, channels 1 to 16 as booleans,
+// the raw status frame in hex.
+QJsonObject status_json(std::uint8_t address, const QString& device, link::RelayMap relays,
+                        const link::Frame& frame);
+// Sixteen lines "N on" / "N off", channel 1 first.
+void print_status_lines(link::RelayMap relays);
+
+}  // namespace quellbox::ctl

@@ -1,0 +1,25 @@
+#pragma once
+// The commands. Each opens what it needs, runs the Qt event loop until it knows its answer, and
+// returns the exit status. None nests an event loop.
+
+#include "board_line.h"
+#include "request.h"
+#include "session/poll_session.h"
+
+namespace quellbox::ctl {
+
+int run_status(const Request& request);
+int run_switch(const Request& request);
+int run_watch(const Request& request);
+int run_ports(const Request& request);
+
+// Shared by the commands.
+BoardTarget target_of(const Request& request);
+// Ends the event loop with `status` once control is back in it (also before it started).
+void finish(int status);
+// With --verbose every frame written and every status frame accepted goes to stderr.
+void trace_frames(session::SessionEvents& events, bool verbose);
+// "board 1 on /dev/pts/3 (virtual board, com1)"
+QString board_name(const BoardLine& line);
+
+}  // namespace quellbox::ctl

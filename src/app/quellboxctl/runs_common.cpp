@@ -1,0 +1,40 @@
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include "output.h"
+#include "runs.h"
+
+namespace quellbox::ctl {
+
+BoardTarget target_of(const Request& request) {
+    BoardTarget target;
+    if (request.device.isEmpty()) target.port = request.port.value_or(1);
+    target.device = request.device;
+    target.address = request.address;
+    return target;
+}
+
+void finish(int status) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [status] { QCoreApplication::exit(status); },
+        Qt::QueuedConnection);
+}
+
+void trace_frames(session::SessionEvents& events, bool verbose) {
+    if (!verbose) return;
+    events.sent = [](std::uint8_t, const link::Frame& frame) {
+        complain(QStringLiteral("> %1").arg(frame_hex(frame, " ")));
+    };
+    auto status = std::move(events.status);
+    events.status = [status](std::uint8_t address, link::RelayMap relays,
+                             const link::Frame& frame) {
+        complain(QStringLiteral("< %1").arg(frame_hex(frame, " ")));
+        if (status) status(address, relays, frame);
+    };
+}
+
+QString board_name(const BoardLine& line) {
+    return tr_ctl("board %1 on %2").arg(line.address()).arg(line.device());
+}
+
+}  // namespace quellbox::ctl
