@@ -4,6 +4,12 @@ set(CPACK_PACKAGE_NAME quellbox)
 set(CPACK_PACKAGE_VENDOR "Quellbox developers")
 set(CPACK_PACKAGE_CONTACT "Quellbox developers <dev@quellbox.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Watch and switch the 16 relays of a serial relay board")
+set(CPACK_PACKAGE_DESCRIPTION "Quellbox operates a 16-channel relay board over a serial port.
+The window, quellbox, shows every relay and switches one or all of them with a
+click. quellboxctl does the same from a shell for scripts, test benches and CI
+rigs, and confirms every switching from the board's own status. The virtual
+board, quellbox-board-sim, plays a relay board on a pseudo-terminal, with
+optional line faults, for demonstrations and tests.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://quellbox.example.org")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)

@@ -13,7 +13,7 @@ packages=(
     xvfb xauth x11-utils imagemagick xdotool
     fonts-wqy-zenhei
     clang clang-format libclang-rt-14-dev
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev desktop-file-utils appstream lintian scdoc gzip
     valgrind clang-tidy
     python3-serial strace
     libmosquitto-dev mosquitto mosquitto-clients
