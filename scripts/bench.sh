@@ -7,7 +7,9 @@
 #      core), SECONDS measured per column; beside it in each column a pyserial script and a
 #      minimal C loop poll boards of their own, measured alike (CPU, wake-ups, system calls
 #      counted with strace, tick regularity at the board).
-# Writes build/bench/bench.json, bench.txt (the table, also printed) and bench.png.
+#   3. quellboxctl from the outside: status and on/off against the paced virtual board,
+#      CTL_RUNS times each (default 30), beside --version as the reference.
+# Writes build/bench/bench.json, bench.txt (the table, also printed), bench.png and ctl.txt.
 #
 #   scripts/bench.sh [SECONDS]      (default 60)
 #
@@ -43,11 +45,11 @@ fi
 
 if [ -n "${QUELLBOX_BENCH_BUILD:-}" ]; then
     build=$QUELLBOX_BENCH_BUILD
-    cmake --build "$build" --target quellbox-bench quellbox-board-sim
+    cmake --build "$build" --target quellbox-bench quellbox-ctl-bench quellbox-board-sim
 else
     build=$root/build/dev
     cmake --preset dev
-    cmake --build --preset dev --target quellbox-bench quellbox-board-sim
+    cmake --build --preset dev --target quellbox-bench quellbox-ctl-bench quellbox-board-sim
 fi
 bench=$build/bench/quellbox-bench
 
@@ -72,3 +74,7 @@ echo "bench: timing, $seconds s per column ..."
     --json "$out/bench.json" --text "$out/bench.txt" --png "$out/bench.png"
 echo "bench: wrote $out/bench.json, $out/bench.txt, $out/bench.png"
 echo "bench: one profile per event in $out/callgrind (callgrind_annotate --inclusive=yes FILE)"
+
+ctl_runs=${CTL_RUNS:-30}
+echo "bench: quellboxctl, $ctl_runs runs (load average now: $(cut -d' ' -f1-3 /proc/loadavg)) ..."
+"$build/bench/quellbox-ctl-bench" --runs "$ctl_runs" --text "$out/ctl.txt"
