@@ -390,9 +390,11 @@ struct Rig {
                 break;
             case 11: {
                 const bool succeeds = script.byte() % 4 != 0;
-                port.next_open = succeeds ? quellbox::link::OpenResult{}
-                                          : quellbox::link::OpenResult{
-                                                quellbox::link::OpenError::busy, "/dev/ttyS0", ""};
+                port.next_open = {};
+                if (!succeeds) {
+                    port.next_open.error = quellbox::link::OpenError::busy;
+                    port.next_open.device = "/dev/ttyS0";
+                }
                 logic.open_comm_Click();
                 model.open_close(succeeds);
                 break;

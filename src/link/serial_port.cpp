@@ -15,6 +15,8 @@ std::string describe(OpenError error) {
         case OpenError::no_permission:
             return "no permission to open the device; add your user to the dialout group "
                    "(sudo usermod -aG dialout $USER) and log in again";
+        case OpenError::stale_lock:
+            return "the device is locked by a program that has ended";
         case OpenError::other:
             break;
     }

@@ -1,5 +1,6 @@
 // Opens a port number with QtSerialPort in a process of its own and prints how it went:
-// "<outcome> <device>". With --as-uid U (when started as root) it first drops to that user, so
+// "<outcome> <device>", then "holder=<program>:<pid>" and "lock=<file>" when the result names
+// them. With --as-uid U (when started as root) it first drops to that user, so
 // the tests can meet a real permission refusal although they run as root.
 
 #include <grp.h>
@@ -33,14 +34,33 @@ int main(int argc, char** argv) {
     quellbox::link::QtSerialPort serial;
     serial.set_comm_port(static_cast<std::int16_t>(port));
     const quellbox::link::OpenResult result = serial.open();
-    // The tests look for these two outcomes; any other is printed as its number.
+    // The tests look for these outcomes; any other is printed as its number.
     using quellbox::link::OpenError;
-    if (result.error == OpenError::busy) {
-        std::printf("busy %s\n", result.device.c_str());
-    } else if (result.error == OpenError::no_permission) {
-        std::printf("no_permission %s\n", result.device.c_str());
-    } else {
-        std::printf("outcome_%d %s\n", static_cast<int>(result.error), result.device.c_str());
+    switch (result.error) {
+        case OpenError::none:
+            std::printf("opened %s", result.device.c_str());
+            break;
+        case OpenError::busy:
+            std::printf("busy %s", result.device.c_str());
+            break;
+        case OpenError::no_permission:
+            std::printf("no_permission %s", result.device.c_str());
+            break;
+        case OpenError::stale_lock:
+            std::printf("stale_lock %s", result.device.c_str());
+            break;
+        default:
+            std::printf("outcome_%d %s", static_cast<int>(result.error), result.device.c_str());
     }
+    if (result.holder) {
+        std::printf(" holder=%s:%lld", result.holder->program.c_str(),
+                    static_cast<long long>(result.holder->pid));
+    }
+    if (result.access) {
+        std::printf(" access=%s:%s:%04o", result.access->owner.c_str(),
+                    result.access->group.c_str(), result.access->mode);
+    }
+    if (!result.lock_file.empty()) std::printf(" lock=%s", result.lock_file.c_str());
+    std::printf("\n");
     return 0;
 }

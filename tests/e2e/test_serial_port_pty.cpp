@@ -6,9 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSerialPortInfo>
+#include <QSysInfo>
 #include <numeric>
 #include <thread>
 
@@ -293,8 +296,56 @@ TEST(OpenFailure, LinkToAVanishedDeviceIsMissingAndNamesIt) {
     EXPECT_FALSE(port.is_open());
 }
 
-TEST(OpenFailure, DeviceHeldByAnotherPortIsBusyUntilReleased) {
+// Runs the open probe on port 1 leading to `device`, in a process of its own; when this test
+// runs as root, as "nobody" with a runtime folder of its own, so that root's privileges do not
+// hide what a user meets. The probe's one line of output.
+QByteArray probe(const QString& device) {
+    QProcess process;
+    QStringList arguments{QStringLiteral("1")};
+    QString runtime;
+    if (::geteuid() == 0) {
+        constexpr uid_t nobody = 65534;
+        char pattern[] = "/tmp/quellbox-e2e-nobody-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr) return "mkdtemp failed";
+        runtime = QString::fromLocal8Bit(pattern);
+        const QString ports = runtime + QStringLiteral("/quellbox/ports");
+        QDir().mkpath(ports);
+        QFile::link(device, ports + QStringLiteral("/com1"));
+        for (const QString& dir : {runtime, runtime + QStringLiteral("/quellbox"), ports}) {
+            if (::chown(dir.toLocal8Bit().constData(), nobody, nobody) != 0) return "chown failed";
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        process.setProcessEnvironment(env);
+        arguments.prepend(QString::number(nobody));
+        arguments.prepend(QStringLiteral("--as-uid"));
+    } else {
+        link_port(1, device);
+    }
+    process.start(QStringLiteral(QUELLBOX_OPEN_PROBE), arguments);
+    process.waitForFinished(static_cast<int>(patience.count()));
+    if (!runtime.isEmpty()) QDir(runtime).removeRecursively();
+    return process.readAllStandardOutput().trimmed();
+}
+
+// The lock file Qt keeps for `device` while `port` holds it open.
+QString lock_file_while_open(const QString& device) {
+    QString name = device;
+    name.remove(0, 5).replace(QLatin1Char('/'), QLatin1Char('_'));  // "/dev/pts/3": "pts_3"
+    for (const char* folder : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"}) {
+        const QString path = QString::fromLatin1(folder) + QStringLiteral("/LCK..") + name;
+        if (QFile::exists(path)) return path;
+    }
+    return {};
+}
+
+QByteArray own_program_name() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toLocal8Bit();
+}
+
+TEST(OpenFailure, DeviceHeldByAnotherPortIsBusyNamesTheHolderUntilReleased) {
     PtyPair pty;
+    ASSERT_EQ(::chmod(pty.slave_path().toLocal8Bit().constData(), 0666), 0);
     link_port(1, pty.slave_path());
     QtSerialPort first;
     first.set_comm_port(1);
@@ -304,50 +355,82 @@ TEST(OpenFailure, DeviceHeldByAnotherPortIsBusyUntilReleased) {
     second.set_comm_port(1);
     const link::OpenResult result = second.open();
     EXPECT_EQ(result.error, OpenError::busy);
-    EXPECT_FALSE(result.detail.empty());
+    ASSERT_TRUE(result.holder.has_value());
+    EXPECT_EQ(result.holder->pid, ::getpid());
+    EXPECT_EQ(result.holder->program, own_program_name().toStdString());
 
-    // Another program: Qt's lock file names a live process.
-    QProcess probe;
-    probe.start(QStringLiteral(QUELLBOX_OPEN_PROBE), {QStringLiteral("1")});
-    ASSERT_TRUE(probe.waitForFinished(static_cast<int>(patience.count())));
-    EXPECT_TRUE(probe.readAllStandardOutput().startsWith("busy "));
+    // Another program (of another user, when the test is root): the lock file names us.
+    const QByteArray out = probe(pty.slave_path());
+    EXPECT_TRUE(out.startsWith("busy ")) << out.constData();
+    EXPECT_TRUE(
+        out.contains(" holder=" + own_program_name() + ":" + QByteArray::number(::getpid())))
+        << out.constData();
 
     first.close();
     EXPECT_TRUE(second.open().ok()) << "still busy after the holder closed";
 }
 
-TEST(OpenFailure, DeviceTheUserMayNotOpenIsNoPermission) {
+TEST(OpenFailure, LockLeftByAProgramThatEndedIsNotBusy) {
     PtyPair pty;
-    ASSERT_EQ(::chmod(pty.slave_path().toLocal8Bit().constData(), 0), 0);
+    ASSERT_EQ(::chmod(pty.slave_path().toLocal8Bit().constData(), 0666), 0);
+    link_port(1, pty.slave_path());
+    QString lock;
+    {
+        QtSerialPort port;
+        port.set_comm_port(1);
+        ASSERT_TRUE(port.open().ok());
+        lock = lock_file_while_open(pty.slave_path());
+        ASSERT_FALSE(lock.isEmpty()) << "no lock file while open";
+    }
+    ASSERT_FALSE(QFile::exists(lock)) << "closing left the lock file";
+
+    // What a killed window leaves: a lock naming a process that is gone.
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    ASSERT_TRUE(ended.waitForFinished(static_cast<int>(patience.count())));
+    const qint64 dead = ended.processId() != 0 ? ended.processId() : 999999;
+    auto leave_lock = [&] {
+        QFile file(lock);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray::number(dead) + "\nquellbox\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
+    };
+    leave_lock();
+    if (::geteuid() == 0) {
+        // Another user may not remove root's file from the shared lock folder: told so, with
+        // the file to remove, instead of "in use".
+        const QByteArray out = probe(pty.slave_path());
+        EXPECT_TRUE(out.startsWith("stale_lock ")) << out.constData();
+        EXPECT_TRUE(out.contains(" lock=" + lock.toUtf8())) << out.constData();
+        EXPECT_TRUE(out.contains(" holder=quellbox:" + QByteArray::number(dead)))
+            << out.constData();
+    }
+    // Its owner removes it and opens.
+    QtSerialPort port;
+    port.set_comm_port(1);
+    const link::OpenResult result = port.open();
+    EXPECT_TRUE(result.ok()) << result.detail;
+}
+
+TEST(OpenFailure, DeviceTheUserMayNotOpenIsNoPermissionAndTellsOwnerGroupAndMode) {
+    PtyPair pty;
+    ASSERT_EQ(::chmod(pty.slave_path().toLocal8Bit().constData(), 0600), 0);
     if (::geteuid() != 0) {
         link_port(1, pty.slave_path());
         QtSerialPort port;
         port.set_comm_port(1);
-        EXPECT_EQ(port.open().error, OpenError::no_permission);
+        const link::OpenResult result = port.open();
+        EXPECT_EQ(result.error, OpenError::no_permission);
+        ASSERT_TRUE(result.access.has_value());
+        EXPECT_EQ(result.access->mode, 0600U);
+        EXPECT_FALSE(result.access->group_may_use);
         return;
     }
-    // Root opens anything: let the probe drop to "nobody", with a runtime folder of its own.
-    constexpr uid_t nobody = 65534;
-    char pattern[] = "/tmp/quellbox-e2e-nobody-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const QString runtime = QString::fromLocal8Bit(pattern);
-    const QString ports = runtime + QStringLiteral("/quellbox/ports");
-    ASSERT_TRUE(QDir().mkpath(ports));
-    ASSERT_TRUE(QFile::link(pty.slave_path(), ports + QStringLiteral("/com1")));
-    for (const QString& dir : {runtime, runtime + QStringLiteral("/quellbox"), ports}) {
-        ASSERT_EQ(::chown(dir.toLocal8Bit().constData(), nobody, nobody), 0);
-    }
-
-    QProcess probe;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    probe.setProcessEnvironment(env);
-    probe.start(QStringLiteral(QUELLBOX_OPEN_PROBE),
-                {QStringLiteral("--as-uid"), QString::number(nobody), QStringLiteral("1")});
-    ASSERT_TRUE(probe.waitForFinished(static_cast<int>(patience.count())));
-    const QByteArray out = probe.readAllStandardOutput();
-    QDir(runtime).removeRecursively();
+    const QByteArray out = probe(pty.slave_path());
     EXPECT_TRUE(out.startsWith("no_permission ")) << out.constData();
+    const QFileInfo node(pty.slave_path());
+    const QString access = QStringLiteral(" access=%1:%2:0600").arg(node.owner(), node.group());
+    EXPECT_TRUE(out.contains(access.toUtf8())) << out.constData();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "link/port_resolver.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -14,19 +15,24 @@ namespace quellbox::link {
 
 namespace {
 
+// The translation context of the descriptions below.
+class PortText {
+    Q_DECLARE_TR_FUNCTIONS(PortText)
+};
+
 #ifndef Q_OS_WIN
 QString link_description(const QString& target, int number) {
     const QString tag = QString::fromStdString(port_link_name(number));
     // A pseudo-terminal behind one of our links is, in practice, the virtual board.
     if (target.startsWith(QLatin1String("/dev/pts/"))) {
-        return QStringLiteral("virtual board, %1").arg(tag);
+        return PortText::tr("virtual board, %1").arg(tag);
     }
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         if (info.systemLocation() == target && !info.description().isEmpty()) {
-            return QStringLiteral("%1, link %2").arg(info.description(), tag);
+            return PortText::tr("%1, link %2").arg(info.description(), tag);
         }
     }
-    return QStringLiteral("link %1").arg(tag);
+    return PortText::tr("link %1").arg(tag);
 }
 
 std::optional<ResolvedPort> resolve_link(int number) {
@@ -81,7 +87,7 @@ std::optional<ResolvedPort> resolve_port(int number) {
 
 QString describe_port(int number) {
     const auto port = resolve_port(number);
-    if (!port) return QStringLiteral("%1 -> no serial device").arg(number);
+    if (!port) return PortText::tr("%1 -> no serial device").arg(number);
     if (port->description.isEmpty())
         return QStringLiteral("%1 -> %2").arg(number).arg(port->device);
     return QStringLiteral("%1 -> %2, %3").arg(number).arg(port->device, port->description);

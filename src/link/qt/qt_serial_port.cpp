@@ -1,9 +1,11 @@
 #include "link/qt_serial_port.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <cerrno>
 
+#include "device_facts.h"
 #include "direct_line.h"
 #include "link/port_resolver.h"
 
@@ -15,6 +17,11 @@
 namespace quellbox::link {
 
 namespace {
+
+// The translation context of the loss reasons.
+class LossText {
+    Q_DECLARE_TR_FUNCTIONS(LossText)
+};
 
 std::string display_name(const ResolvedPort& port) {
     if (port.description.isEmpty()) return port.device.toStdString();
@@ -32,12 +39,13 @@ int access_errno(const QString& path) {
 #endif
 }
 
+// Sentences for the operator's notice, which names the device itself.
 QString hung_up_words() {
-    return QStringLiteral("the device hung up (disconnected or switched off)");
+    return LossText::tr("It was unplugged or switched off.");
 }
 
 QString failed_words() {
-    return QStringLiteral("the device reported an error");
+    return LossText::tr("It reported an error.");
 }
 
 bool device_exists(const QString& path) {
@@ -119,13 +127,19 @@ std::int16_t QtSerialPort::comm_port() const {
 }
 
 OpenResult QtSerialPort::open() {
-    if (serial_.isOpen()) return OpenResult{OpenError::none, device_, {}};
+    OpenResult result;
+    if (serial_.isOpen()) {
+        result.device = device_;
+        return result;
+    }
 
     const std::optional<ResolvedPort> port =
         device_path_.isEmpty() ? resolve_port(number_) : ResolvedPort{device_path_, {}};
-    if (!port) return OpenResult{OpenError::no_such_port, {}, {}};
+    if (!port) {
+        result.error = OpenError::no_such_port;
+        return result;
+    }
 
-    OpenResult result;
     result.device = display_name(*port);
 
     serial_.setPortName(port->device);
@@ -134,6 +148,20 @@ OpenResult QtSerialPort::open() {
     serial_.setParity(QSerialPort::NoParity);
     serial_.setStopBits(QSerialPort::OneStop);
     serial_.setFlowControl(QSerialPort::NoFlowControl);
+
+    // A lock file left by a program that has ended (killed, crashed) would read as "in use"
+    // for good. Qt removes such a file only when this user may open it; remove it here, and
+    // where this user may not (another user's file in the shared lock folder), say so instead
+    // of calling the device busy.
+    const QString lock = lock_file_of(port->device);
+    if (const auto left = lock_file_holder(lock); left && process_has_ended(left->pid)) {
+        if (!QFile::remove(lock) && QFile::exists(lock)) {
+            result.error = OpenError::stale_lock;
+            result.holder = left;
+            result.lock_file = lock.toStdString();
+            return result;
+        }
+    }
 
     ++qt_depth_;
     const bool opened = serial_.open(QIODevice::ReadWrite);
@@ -149,6 +177,14 @@ OpenResult QtSerialPort::open() {
         result.error = classify_open_failure(serial_.error(), device_exists(port->device),
                                              access_errno(port->device));
         result.detail = serial_.errorString().toStdString();
+        if (result.error == OpenError::busy) {
+            // Qt's lock file names the holder; a tty held exclusively (EBUSY) does not, but
+            // the process that has it open may be visible.
+            result.holder = lock_file_holder(lock);
+            if (!result.holder) result.holder = process_holding(port->device);
+        } else if (result.error == OpenError::no_permission) {
+            result.access = device_access(port->device);
+        }
         return result;
     }
     if (loss_pending_) {
@@ -167,11 +203,10 @@ OpenResult QtSerialPort::open() {
     comm_event_ = 0;
     std::unique_ptr<DirectLine> line = take_over_line(
         serial_, {[this] { deliver_receive(); },
-                  [this](DirectLine::Loss loss, const std::string& detail) {
-                      QString reason =
+                  // The system's own words (strerror) stay out of the operator's notice.
+                  [this](DirectLine::Loss loss, const std::string& /*detail*/) {
+                      const QString reason =
                           loss == DirectLine::Loss::hung_up ? hung_up_words() : failed_words();
-                      if (!detail.empty())
-                          reason += QStringLiteral(" (%1)").arg(QString::fromStdString(detail));
                       if (!closing_ && !loss_pending_ && serial_.isOpen()) lose(reason);
                   }});
     if (line) {
@@ -282,7 +317,7 @@ void QtSerialPort::on_error(QSerialPort::SerialPortError error) {
     } else if (failed) {
         lose(failed_words());
     } else {
-        lose(QStringLiteral("the device became unavailable: %1").arg(serial_.errorString()));
+        lose(LossText::tr("The system stopped letting this program use it."));
     }
 }
 

@@ -19,14 +19,33 @@ enum class OpenError {
     no_such_port,   // the number resolves to no device
     missing,        // the device node is gone
     busy,           // another program holds the device
-    no_permission,  // the user may not open it (dialout group)
+    no_permission,  // the user may not open it
+    stale_lock,     // a program that has ended left a lock file this user may not remove
     other,
+};
+
+// The program that holds a device (busy), or held it and left its lock behind (stale_lock).
+struct PortHolder {
+    std::string program;   // empty when only the process number is known
+    std::int64_t pid = 0;  // 0 when not known
+};
+
+// Who may open a device, for telling an operator what would let them open it.
+struct DeviceAccess {
+    std::string owner;             // user name (or number) owning the device node
+    std::string group;             // its group
+    unsigned mode = 0;             // permission bits, e.g. 0660
+    bool group_may_use = false;    // members of the group may read and write it
+    bool listed_in_group = false;  // the user is a member, but this process does not have it yet
 };
 
 struct OpenResult {
     OpenError error = OpenError::none;
     std::string device;  // the device the port number resolved to, if any
-    std::string detail;  // the system's own words, for the notice
+    std::string detail;  // the system's own words, for a log; never shown to an operator raw
+    std::optional<PortHolder> holder;    // busy, stale_lock: who holds (held) it, if known
+    std::optional<DeviceAccess> access;  // no_permission: the device's owner, group and mode
+    std::string lock_file;               // stale_lock: the file left behind
 
     bool ok() const { return error == OpenError::none; }
 };
