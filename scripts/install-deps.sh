@@ -9,6 +9,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-serialport-dev libqt6serialport6
+    qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     libgtest-dev googletest
     xvfb xauth x11-utils imagemagick xdotool
     fonts-wqy-zenhei

@@ -94,19 +94,17 @@ void MainFormLogic::open_comm_Click() {
     const std::string text = surface.port_text();
     const auto number = link::text_to_int16(text);
     if (!number) {
-        surface.notify_open_failed("port \"" + text + "\"",
-                                   "this is not a port number (a whole number, 1 or more)");
+        // Text that is no number reaches no device, like a number past the list: one notice.
+        link::OpenResult nothing;
+        nothing.error = link::OpenError::no_such_port;
+        surface.notify_open_failed(text, nothing);
         return;
     }
     MSComm1.set_comm_port(*number);
     const link::OpenResult result = MSComm1.open();
     if (!result.ok()) {
         // The window keeps the looks and settings it had before the click.
-        const std::string device =
-            result.device.empty() ? "port " + link::int16_to_text(*number) : result.device;
-        std::string reason = link::describe(result.error);
-        if (!result.detail.empty()) reason += " (" + result.detail + ")";
-        surface.notify_open_failed(device, reason);
+        surface.notify_open_failed(text, result);
         return;
     }
     MSComm1.set_rthreshold(receive_threshold);

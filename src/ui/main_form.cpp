@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controller/looks.h"
+#include "link/failure_notice.h"
 #include "link/numeric_text.h"
 #include "link/port_resolver.h"
 #include "ui/app_icon.h"
@@ -17,6 +18,11 @@
 
 namespace quellbox::ui {
 namespace {
+
+// The translation context of the window's own texts.
+class WindowText {
+    Q_DECLARE_TR_FUNCTIONS(WindowText)
+};
 
 QString qstring(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -216,8 +222,11 @@ void MainForm::set_focus_order() {
 void MainForm::refresh_port_tooltip() {
     const QString text = chuankou_num->text();
     const auto number = link::text_to_int16(text.toStdString());
-    chuankou_num->setToolTip(number ? link::describe_port(*number)
-                                    : QStringLiteral("\"%1\" is not a port number").arg(text));
+    chuankou_num->setToolTip(
+        number
+            ? link::describe_port(*number)
+            : WindowText::tr("The port number is a whole number from 0 to 255; \"%1\" is not one.")
+                  .arg(text));
 }
 
 void MainForm::centre_on_screen() {
@@ -320,19 +329,14 @@ void MainForm::set_port_text_refused(bool refused) {
     show_refused(chuankou_num, refused);
 }
 
-// The logic names the device as the operator knows it ("/dev/ttyUSB0", "COM3" or "port 3").
-void MainForm::notify_open_failed(std::string_view device, std::string_view reason) {
-    const QString text = device.empty() ? QStringLiteral("Could not open the serial port.")
-                                        : QStringLiteral("Could not open %1.").arg(qstring(device));
-    notice_.show(qstring(window_caption), text, qstring(reason));
+void MainForm::notify_open_failed(std::string_view port_text, const link::OpenResult& result) {
+    const link::FailureNotice notice = link::open_failure_notice(result, qstring(port_text));
+    notice_.show(qstring(window_caption), notice.what, notice.advice);
 }
 
 void MainForm::notify_port_lost(std::string_view device, std::string_view reason) {
-    const QString text =
-        device.empty()
-            ? QStringLiteral("The serial port went away and has been closed.")
-            : QStringLiteral("%1 went away; the port has been closed.").arg(qstring(device));
-    notice_.show(qstring(window_caption), text, qstring(reason));
+    const link::FailureNotice notice = link::loss_notice(std::string(device), std::string(reason));
+    notice_.show(qstring(window_caption), notice.what, notice.advice);
 }
 
 }  // namespace quellbox::ui

@@ -1,5 +1,7 @@
 #include "ui/operator_notice.h"
 
+#include <QPushButton>
+
 namespace quellbox::ui {
 
 void OperatorNotice::show(const QString& title, const QString& text, const QString& detail) {
@@ -8,6 +10,7 @@ void OperatorNotice::show(const QString& title, const QString& text, const QStri
         box_->setObjectName(QStringLiteral("operator_notice"));
         box_->setIcon(QMessageBox::Warning);
         box_->setStandardButtons(QMessageBox::Ok);
+        box_->button(QMessageBox::Ok)->setText(tr("OK"));
         box_->setAttribute(Qt::WA_DeleteOnClose);
         // Never exec(): the caller is an event handler and must not spin a nested loop.
         box_->setModal(false);

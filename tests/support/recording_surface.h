@@ -89,8 +89,10 @@ class RecordingSurface : public controller::WindowSurface {
     void set_add_text_refused(bool r) override { add_refused = r; }
     void set_port_text_refused(bool r) override { port_refused = r; }
 
-    void notify_open_failed(std::string_view device, std::string_view reason) override {
-        notices.push_back("open failed: " + std::string(device) + ": " + std::string(reason));
+    // "open failed: <port text>: <error number> <device>".
+    void notify_open_failed(std::string_view port_text, const link::OpenResult& result) override {
+        notices.push_back("open failed: " + std::string(port_text) + ": " +
+                          std::to_string(static_cast<int>(result.error)) + " " + result.device);
     }
     void notify_port_lost(std::string_view device, std::string_view reason) override {
         notices.push_back("port lost: " + std::string(device) + ": " + std::string(reason));

@@ -112,7 +112,7 @@ TEST_F(NumericFields, PortFieldTooltipDescribesTheNumberInTheField) {
     click_at(VScroll2(), upper_arrow(VScroll2()));
     EXPECT_EQ(chuankou_num()->toolTip(), link::describe_port(8));
     paste(chuankou_num(), QStringLiteral("abc"));
-    EXPECT_TRUE(chuankou_num()->toolTip().contains(QStringLiteral("not a port number")));
+    EXPECT_TRUE(chuankou_num()->toolTip().contains(QStringLiteral("\"abc\" 不是")));
 }
 
 }  // namespace

@@ -35,7 +35,9 @@ TEST_F(PollTimer, TicksEvery50MillisecondsPreciselyAndEnablingDoesNotRestartIt) 
 class Notices : public FormTest {
   protected:
     void fail_next_open(link::OpenError error, const std::string& device) {
-        port.next_open = {error, device, ""};
+        port.next_open = {};
+        port.next_open.error = error;
+        port.next_open.device = device;
     }
 };
 
@@ -47,8 +49,7 @@ TEST_F(Notices, FailedOpenShowsANonModalNoticeNamingDeviceAndReason) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowModality(), Qt::NonModal);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_TRUE(notice().contains(QStringLiteral("/dev/ttyUSB7")));
-    EXPECT_TRUE(notice().contains(QString::fromStdString(link::describe(link::OpenError::busy))));
+    EXPECT_TRUE(notice().contains(QStringLiteral("/dev/ttyUSB7 正被其他程序占用")));
     EXPECT_EQ(button("open_comm")->text(), QStringLiteral("打开串口"));
 }
 
@@ -70,11 +71,11 @@ TEST_F(Notices, RepeatedFailuresReplaceTheNoticeAndAClosedOneOpensAfresh) {
 
 TEST_F(Notices, LostPortIsReportedWithoutBlocking) {
     open_port();
-    port.lose("/dev/ttyACM0", "the device was unplugged");
+    port.lose("/dev/ttyACM0", "It was unplugged.");
     ASSERT_NE(notice_box(), nullptr);
     EXPECT_EQ(notice_box()->windowModality(), Qt::NonModal);
-    EXPECT_TRUE(notice().contains(QStringLiteral("/dev/ttyACM0")));
-    EXPECT_TRUE(notice().contains(QStringLiteral("unplugged")));
+    EXPECT_TRUE(notice().contains(QStringLiteral("/dev/ttyACM0 已断开")));
+    EXPECT_TRUE(notice().contains(QStringLiteral("It was unplugged.")));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "link/qt_serial_port.h"
+#include "runtime/translations.h"
 #include "ui/main_form.h"
 
 int main(int argc, char* argv[]) {
@@ -12,6 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Quellbox"));
     // Lets the desktop match the window to its launcher and theme icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quellbox.Quellbox"));
+    quellbox::runtime::install_translations(app);
 
     quellbox::ui::MainForm main_form(std::make_unique<quellbox::link::QtSerialPort>());
     main_form.centre_on_screen();

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "link/frames.h"
+#include "link/serial_port.h"
 
 namespace quellbox::controller {
 
@@ -60,7 +61,8 @@ class WindowSurface {
 
     // Operator notices. They must not block: the caller is an event handler that has to
     // return to the event loop (no modal loop inside a handler).
-    virtual void notify_open_failed(std::string_view device, std::string_view reason) = 0;
+    // `port_text` is the port number as typed; the result says what stood in the way.
+    virtual void notify_open_failed(std::string_view port_text, const link::OpenResult& result) = 0;
     virtual void notify_port_lost(std::string_view device, std::string_view reason) = 0;
 };
 

@@ -50,8 +50,8 @@ struct OpenResult {
     bool ok() const { return error == OpenError::none; }
 };
 
-// Words for the operator, naming the reason an open failed ("in use by another program", ...).
-std::string describe(OpenError error);
+// The words for an operator are made from these facts, translated, in one place for every
+// program: link/failure_notice.h on the Qt side.
 
 class SerialPort {
   public:

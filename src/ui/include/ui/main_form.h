@@ -58,7 +58,7 @@ class MainForm final : public QWidget, public WindowSurface {
     void set_vscroll2_value(std::int16_t value) override;
     void set_add_text_refused(bool refused) override;
     void set_port_text_refused(bool refused) override;
-    void notify_open_failed(std::string_view device, std::string_view reason) override;
+    void notify_open_failed(std::string_view port_text, const link::OpenResult& result) override;
     void notify_port_lost(std::string_view device, std::string_view reason) override;
 
     // Places the window in the middle of the screen it is on.

@@ -4,6 +4,7 @@
 // up; a new notice replaces the text of the one showing, so a port that keeps failing cannot
 // pile up windows.
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
@@ -11,6 +12,8 @@
 namespace quellbox::ui {
 
 class OperatorNotice {
+    Q_DECLARE_TR_FUNCTIONS(OperatorNotice)
+
   public:
     explicit OperatorNotice(QWidget* parent) : parent_(parent) {}
 
