@@ -2,7 +2,12 @@
 # no translation yet, or a catalogue not brought up to date after strings changed. Runs lupdate
 # on a copy, so the catalogue in the repository is never touched.
 #   cmake -DLUPDATE=... -DSOURCE_DIR=... -DTS_FILE=... -DWORK_DIR=... -P translations_complete.cmake
-file(GLOB_RECURSE sources ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h)
+# The folders src/runtime/CMakeLists.txt gives lupdate.
+set(sources)
+foreach(folder link controller ui runtime app/quellbox)
+    file(GLOB_RECURSE found ${SOURCE_DIR}/src/${folder}/*.cpp ${SOURCE_DIR}/src/${folder}/*.h)
+    list(APPEND sources ${found})
+endforeach()
 list(SORT sources)
 file(MAKE_DIRECTORY ${WORK_DIR})
 set(copy ${WORK_DIR}/catalogue.ts)
@@ -26,4 +31,4 @@ if(NOT committed STREQUAL updated)
     message(FATAL_ERROR "${TS_FILE} is not up to date with the sources: build the target "
                         "update_translations and translate what it adds")
 endif()
-message(STATUS "every translated string of ${SOURCE_DIR}/src has its Chinese translation")
+message(STATUS "every translated string has its Chinese translation")

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bridge_log.h"
+#include "link/failure_notice.h"
 #include "link/poll_rules.h"
 
 namespace quellbox::mqtt {
@@ -54,9 +55,10 @@ void SerialLine::try_open() {
     if (!result.ok()) {
         const QString device = result.device.empty() ? BridgeText::tr("no serial device")
                                                      : QString::fromStdString(result.device);
-        QString why = BridgeText::tr("cannot open port %1 (%2): %3")
-                          .arg(port_number_)
-                          .arg(device, QString::fromStdString(link::describe(result.error)));
+        QString why =
+            BridgeText::tr("cannot open port %1 (%2): %3")
+                .arg(port_number_)
+                .arg(device, link::open_failure_notice(result, QString::number(port_number_)).what);
         if (!result.detail.empty())
             why += QStringLiteral(" (%1)").arg(QString::fromStdString(result.detail));
         retry_later(why);
