@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "link/failure_notice.h"
 #include "link/poll_rules.h"
 #include "output.h"
 
@@ -17,8 +18,9 @@ QString name_of(const BoardTarget& target) {
 QString open_failure(const BoardTarget& target, const link::OpenResult& result) {
     const QString device =
         result.device.empty() ? name_of(target) : QString::fromStdString(result.device);
-    // The reason comes from the link in English; it is looked up for a translation as it is.
-    QString reason = QCoreApplication::translate("link", link::describe(result.error).c_str());
+    // The link's own words for what happened, translated there; this message adds its stop.
+    QString reason = link::open_failure_notice(result, name_of(target)).what;
+    if (reason.endsWith(QLatin1Char('.'))) reason.chop(1);
     if (!result.detail.empty())
         reason += QStringLiteral(" (%1)").arg(QString::fromStdString(result.detail));
     QString hint;
