@@ -13,7 +13,8 @@ function(quellbox_man_page program section)
     # -n: no name or time stamp in the gzip header, so the page is the same on every build.
     add_custom_command(OUTPUT ${page}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-        COMMAND sh -c "'${QUELLBOX_SCDOC}' < '${source}' | '${QUELLBOX_GZIP}' -9n > '${page}'"
+        # Two steps, not a pipe: a page scdoc refuses must fail the build.
+        COMMAND sh -c "'${QUELLBOX_SCDOC}' < '${source}' > '${page}.roff' && '${QUELLBOX_GZIP}' -9n < '${page}.roff' > '${page}'"
         DEPENDS ${source}
         COMMENT "Manual page ${program}(${section})"
         VERBATIM)
