@@ -6,6 +6,7 @@ namespace {
 
 std::vector<std::uint8_t> addresses_of(const std::vector<BoardConfig>& boards) {
     std::vector<std::uint8_t> out;
+    out.reserve(boards.size());
     for (const BoardConfig& b : boards) out.push_back(b.address);
     return out;
 }

@@ -43,7 +43,7 @@ bool is_valid_prefix(std::string_view prefix) {
     }
 }
 
-BoardTopics::BoardTopics(std::string prefix, std::string board_id)
+BoardTopics::BoardTopics(const std::string& prefix, std::string board_id)
     : base_(prefix + '/' + board_id + '/'), board_id_(std::move(board_id)) {}
 
 std::string BoardTopics::availability() const {

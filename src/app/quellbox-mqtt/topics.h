@@ -33,7 +33,7 @@ struct Command {
 
 class BoardTopics {
   public:
-    BoardTopics(std::string prefix, std::string board_id);
+    BoardTopics(const std::string& prefix, std::string board_id);
 
     const std::string& board_id() const { return board_id_; }
     std::string availability() const;

@@ -84,7 +84,7 @@ std::optional<UsageError> read_channels(const QStringList& words, Request& reque
 
 std::optional<UsageError> read_command(const QStringList& words, Request& request) {
     if (words.isEmpty()) return UsageError{tr("no command given (try: quellboxctl --help)")};
-    const QString name = words.front();
+    const QString& name = words.front();
     const QStringList rest = words.mid(1);
     auto no_arguments = [&](Command command) -> std::optional<UsageError> {
         request.command = command;
