@@ -102,7 +102,7 @@ QString lock_file_of(const QString& device) {
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     name.prepend(QLatin1String("/LCK.."));
     for (const QString& folder : folders) {
-        const QString path = folder + name;
+        QString path = folder + name;
         const QFileInfo info(folder);
         if (info.isReadable() && (QFile::exists(path) || info.isWritable())) return path;
     }
