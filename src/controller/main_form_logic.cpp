@@ -50,6 +50,8 @@ void MainFormLogic::queue_command(std::uint8_t command, std::uint8_t data1, std:
     pending_cmd[1] = data1;
     pending_cmd[2] = data2;
     has_pending = 1;
+    // Clicked while no port is open (the buttons work then), it belongs to no device at all.
+    pending_device = MSComm1.is_open() ? open_device : std::string();
 }
 
 // ---- status in ----
@@ -107,6 +109,11 @@ void MainFormLogic::open_comm_Click() {
         surface.notify_open_failed(text, result);
         return;
     }
+    // A command still waits from before a close. It was meant for the board on the device that
+    // was open when it was clicked: on any other device it would switch a relay of a board the
+    // operator never saw, so it goes.
+    if (has_pending != 0 && pending_device != result.device) has_pending = 0;
+    open_device = result.device;
     MSComm1.set_rthreshold(receive_threshold);
     set_port_opened_state();
 }

@@ -94,5 +94,37 @@ TEST_F(OperatorCommands, ChannelsInThePortClosedLookQueueNothing) {
     EXPECT_EQ(port.written_hex(), Lines{query});
 }
 
+// A command clicked just before the port was closed waits in the slot. Reopening the same
+// device sends it; opening another device must not: a board nobody looked at would switch.
+TEST_F(OperatorCommands, CommandWaitingAcrossACloseGoesOnlyToTheDeviceItWasClickedFor) {
+    struct Reopen {
+        const char* device;
+        const char* first_frame;
+    };
+    for (const Reopen& reopen :
+         {Reopen{"/dev/ttyUSB0", release_five}, Reopen{"/dev/ttyUSB1", query},
+          Reopen{"/dev/ttyUSB0 (other description)", query}}) {
+        SCOPED_TRACE(reopen.device);
+        port.next_open.device = "/dev/ttyUSB0";
+        open_with_relays(0x0010);  // channel 5 energized
+        logic.Picture1_Click(5);
+        logic.open_comm_Click();  // closed before the next tick
+        port.next_open.device = reopen.device;
+        port.written.clear();
+        logic.open_comm_Click();
+        logic.Timer1_Timer();
+        EXPECT_EQ(port.written_hex(), Lines{reopen.first_frame});
+        logic.open_comm_Click();
+    }
+}
+
+TEST_F(OperatorCommands, CommandClickedWhileNoPortWasOpenIsNotSentToThePortOpenedNext) {
+    logic.openall_Click();  // the buttons work before any port is open
+    port.next_open.device = "/dev/ttyUSB0";
+    logic.open_comm_Click();
+    logic.Timer1_Timer();
+    EXPECT_EQ(port.written_hex(), Lines{query});
+}
+
 }  // namespace
 }  // namespace quellbox::controller

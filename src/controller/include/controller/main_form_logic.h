@@ -58,6 +58,8 @@ class MainFormLogic {
 
     std::array<std::uint8_t, 3> pending_cmd{};  // command code, data byte 1, data byte 2
     std::uint8_t has_pending = 0;
+    std::string pending_device;  // the device open when the waiting command was clicked
+    std::string open_device;     // the device of the last successful open
     std::int32_t link_countdown = 0;
     std::optional<link::Frame> rx_bytes;  // the last frame read whole, valid or not
 };
