@@ -135,5 +135,13 @@
         <source>The port number is a whole number from 0 to 255; &quot;%1&quot; is not one.</source>
         <translation>串口号须为 0 到 255 的整数, &quot;%1&quot; 不是。</translation>
     </message>
+    <message>
+        <source>The board address is a whole number from 0 to 255; &quot;%1&quot; is not one. Until it is corrected nothing is sent to the board.</source>
+        <translation>模块地址是 0 到 255 之间的整数；&quot;%1&quot; 不是。改正之前不会向模块发送任何内容。</translation>
+    </message>
+    <message>
+        <source>The board address, a whole number from 0 to 255.</source>
+        <translation>模块地址，0 到 255 之间的整数。</translation>
+    </message>
 </context>
 </TS>

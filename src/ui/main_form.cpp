@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <limits>
 #include <stdexcept>
@@ -147,6 +148,8 @@ void MainForm::build_fields() {
     VScroll2 = new SpinBar(1, this);
     VScroll2->setObjectName(QStringLiteral("VScroll2"));
     VScroll2->setGeometry(layout::VScroll2);
+    VScroll2->setAccessibleName(QStringLiteral("串口号调节"));
+    Label3->setBuddy(chuankou_num);  // a screen reader names the field after its label
 
     Label5 = make_label(this, QStringLiteral("Label5"), QStringLiteral("模块地址"), layout::Label5,
                         TextSize::pt15_75);
@@ -154,6 +157,9 @@ void MainForm::build_fields() {
     VScroll1 = new SpinBar(1, this);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
     VScroll1->setGeometry(layout::VScroll1);
+    VScroll1->setAccessibleName(QStringLiteral("模块地址调节"));
+    Label5->setBuddy(add);
+    explain_add_field();
 
     for (QLabel* label : {Label3, Label5}) {
         QPalette palette = label->palette();
@@ -180,6 +186,8 @@ void MainForm::build_buttons() {
         make_button(this, "open_comm", qstring(controller::caption_open_port), layout::open_comm);
     openall = make_button(this, "openall", QStringLiteral("吸合所有"), layout::openall);
     closeall = make_button(this, "closeall", QStringLiteral("断开所有"), layout::closeall);
+    // Return presses the focused button as Space does, as operators used to Windows expect.
+    for (QPushButton* button : {open_comm, openall, closeall}) button->installEventFilter(this);
 }
 
 void MainForm::wire_events() {
@@ -219,14 +227,30 @@ void MainForm::set_focus_order() {
     for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
+// The port field says what its number reaches, or, while its text is refused, what it takes.
 void MainForm::refresh_port_tooltip() {
     const QString text = chuankou_num->text();
     const auto number = link::text_to_int16(text.toStdString());
-    chuankou_num->setToolTip(
-        number
-            ? link::describe_port(*number)
-            : WindowText::tr("The port number is a whole number from 0 to 255; \"%1\" is not one.")
-                  .arg(text));
+    const QString help =
+        port_refused_ || !number
+            ? WindowText::tr("The port number is a whole number from 0 to 255; \"%1\" is not one.")
+                  .arg(text)
+            : link::describe_port(*number);
+    chuankou_num->setToolTip(help);
+    chuankou_num->setAccessibleDescription(help);
+}
+
+// A refused address sends nothing at all, so the channels soon turn 状态未知 and clicks go
+// nowhere: the field itself says why.
+void MainForm::explain_add_field() {
+    const QString help =
+        add_refused_ ? WindowText::tr(
+                           "The board address is a whole number from 0 to 255; \"%1\" is not one. "
+                           "Until it is corrected nothing is sent to the board.")
+                           .arg(add->text())
+                     : WindowText::tr("The board address, a whole number from 0 to 255.");
+    add->setToolTip(help);
+    add->setAccessibleDescription(help);
 }
 
 void MainForm::centre_on_screen() {
@@ -244,6 +268,15 @@ void MainForm::showEvent(QShowEvent* event) {
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == chuankou_num && event->type() == QEvent::ToolTip) refresh_port_tooltip();
+    if (event->type() == QEvent::KeyPress) {
+        auto* button = qobject_cast<QPushButton*>(watched);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (button != nullptr && button->isEnabled() && !key->isAutoRepeat() &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            button->click();
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -323,10 +356,14 @@ void MainForm::set_vscroll2_value(std::int16_t value) {
 }
 
 void MainForm::set_add_text_refused(bool refused) {
+    add_refused_ = refused;
     show_refused(add, refused);
+    explain_add_field();
 }
 void MainForm::set_port_text_refused(bool refused) {
+    port_refused_ = refused;
     show_refused(chuankou_num, refused);
+    refresh_port_tooltip();
 }
 
 void MainForm::notify_open_failed(std::string_view port_text, const link::OpenResult& result) {

@@ -6,6 +6,9 @@
 // flags, so the bar runs internally from 0 at the top to 255 at the bottom and the spin value
 // is read off as 255 minus that position. QScrollBar's keys already follow the arrows on
 // screen (Up moves towards the top), so Up counts up as well.
+//
+// The bar shows a focus frame while it has the keyboard focus, and to assistive technology it
+// is a spin box whose value is the spin value, not the inverted position.
 
 #include <QScrollBar>
 #include <cstdint>
@@ -24,6 +27,9 @@ class SpinBar final : public QScrollBar {
     // A value outside 0 to 255 is refused and the bar keeps the one it has; writing the value
     // the bar already holds raises no change.
     bool set_spin_value(std::int16_t value);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 
   Q_SIGNALS:
     // The spin value changed, by an arrow, a key or the program. Emitted before the write that
