@@ -28,35 +28,41 @@ extern "C" void on_quit_signal(int) {
 
 }  // namespace
 
-bool quit_on_signals(QCoreApplication& app) {
-    if (wake_pipe[0] >= 0) return true;
-    if (::pipe2(wake_pipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) return false;
-
-    auto* notifier = new QSocketNotifier(wake_pipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
-        char bytes[16];
-        while (::read(wake_pipe[0], bytes, sizeof bytes) > 0) {
-        }
-        QCoreApplication::quit();
-    });
+int quit_signal_descriptor() {
+    if (wake_pipe[0] >= 0) return wake_pipe[0];
+    if (::pipe2(wake_pipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) return -1;
 
     struct sigaction action {};
     action.sa_handler = on_quit_signal;
     ::sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    bool all = true;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        // A signal ignored from the start stays ignored: `nohup` and a shell's background jobs
-        // ask for that.
         struct sigaction inherited {};
         if (::sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) {
             continue;
         }
-        all = ::sigaction(signal, &action, nullptr) == 0 && all;
+        ::sigaction(signal, &action, nullptr);
     }
-    return all;
+    return wake_pipe[0];
+}
+
+bool quit_on_signals(QCoreApplication& app) {
+    const int descriptor = quit_signal_descriptor();
+    if (descriptor < 0) return false;
+    auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [descriptor] {
+        char bytes[16];
+        while (::read(descriptor, bytes, sizeof bytes) > 0) {
+        }
+        QCoreApplication::quit();
+    });
+    return true;
 }
 #else
+int quit_signal_descriptor() {
+    return -1;
+}
+
 bool quit_on_signals(QCoreApplication& app) {
     Q_UNUSED(app);
     return false;  // Windows ends a GUI program with WM_CLOSE, which closes the window already

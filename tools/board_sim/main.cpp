@@ -25,6 +25,7 @@
 
 #include "board.h"
 #include "link/port_resolver.h"
+#include "runtime/quit_on_signals.h"
 #include "tools/hex.h"
 #include "tools/time_units.h"
 
@@ -205,27 +206,6 @@ Options parse_options(int argc, char** argv) {
     return o;
 }
 
-// ---- signals: the handler only writes to a pipe that the poll loop watches ----
-
-int signal_pipe[2] = {-1, -1};
-
-void on_signal(int signo) {
-    const int saved = errno;
-    const auto byte = static_cast<char>(signo);
-    [[maybe_unused]] const ssize_t n = ::write(signal_pipe[1], &byte, 1);
-    errno = saved;
-}
-
-void install_signals() {
-    if (::pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        fail("pipe: " + std::string(std::strerror(errno)));
-    struct sigaction sa {};
-    sa.sa_handler = on_signal;
-    sigemptyset(&sa.sa_mask);
-    for (const int signo : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signo, &sa, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);  // a reader of stdout going away must not kill us silently
-}
-
 // ---- the pseudo-terminal and its published link ----
 
 struct Pty {
@@ -350,7 +330,7 @@ class Simulator {
         while (true) {
             const Clock::time_point now = Clock::now();
             std::array<pollfd, 2> fds{};
-            fds[0] = {signal_pipe[0], POLLIN, 0};
+            fds[0] = {quit_signals_, POLLIN, 0};
             nfds_t count = 1;
             const bool watch_master = pty_.master >= 0 && now >= master_quiet_until_;
             if (watch_master) {
@@ -510,6 +490,8 @@ class Simulator {
         say("reopen " + pty_.slave_path);
     }
 
+    // Readable once SIGINT, SIGTERM or SIGHUP came: the loop ends and the link is taken back.
+    const int quit_signals_ = quellbox::runtime::quit_signal_descriptor();
     Options options_;
     quellbox::board::BoardLine boards_;
     quellbox::board::FrameScanner scanner_;
@@ -530,6 +512,6 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const Options options = parse_options(argc, argv);
     stamp_lines = options.timestamps;
-    install_signals();
+    ::signal(SIGPIPE, SIG_IGN);  // a reader of stdout going away must not kill us silently
     return Simulator(options).run();
 }

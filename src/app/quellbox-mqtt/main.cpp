@@ -2,13 +2,15 @@
 // this one thread in Qt's event loop: the poll ticks, the serial port and the broker
 // connections (see mqtt_connection.h).
 
+#include <signal.h>
+
 #include <QCoreApplication>
 #include <variant>
 
 #include "bridge.h"
 #include "bridge_log.h"
 #include "mqtt_connection.h"
-#include "quit_on_signals.h"
+#include "runtime/quit_on_signals.h"
 
 int main(int argc, char* argv[]) {
     using namespace quellbox::mqtt;
@@ -22,7 +24,10 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const MosquittoLibrary library;
-    const QuitOnSignals quit;
+    // SIGTERM (systemd stopping the service), SIGINT and SIGHUP end the event loop, so the
+    // bridge publishes "offline" and says goodbye instead of leaving it to the last will.
+    quellbox::runtime::quit_on_signals(app);
+    ::signal(SIGPIPE, SIG_IGN);  // a broker closing its socket must not kill us
     Bridge bridge(std::get<BridgeOptions>(std::move(parsed)));
     bridge.start();
     const int status = QCoreApplication::exec();

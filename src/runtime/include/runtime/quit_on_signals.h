@@ -1,19 +1,25 @@
 #pragma once
-// Leaving cleanly when the session ends or the program is killed: SIGTERM (log-out, shutdown,
-// `kill`), SIGINT (Ctrl+C in a terminal) and SIGHUP (the terminal went away) make the event loop
-// return, as closing the window does, so the program's objects are destroyed in order: a serial
-// port is closed and its lock file removed, instead of being left for the next user to trip on.
+// Leaving cleanly when the session ends or the program is told to stop: SIGTERM (log-out,
+// shutdown, `kill`, systemd stopping a service), SIGINT (Ctrl+C in a terminal) and SIGHUP (the
+// terminal went away) end the program's loop as its own way out does, so its objects are
+// destroyed in order: a serial port is closed and its lock file removed, a bridge says goodbye,
+// a published port link is taken back.
 //
-// The handler only writes a byte into a pipe; the quit happens on the event loop, where the
-// pipe's read end is watched. A signal the program was started with ignored (nohup) stays
-// ignored.
+// The handler only writes a byte into a pipe; the loop watches the pipe's read end. A signal
+// the program was started with ignored (nohup, a shell's background job) stays ignored.
 
 #include <QCoreApplication>
 
 namespace quellbox::runtime {
 
-// Installs the handlers for the application's lifetime. Call once, after creating it. False
-// when the pipe or a handler could not be set up (the program then runs as before).
+// Installs the handlers for the rest of the process and returns the descriptor that turns
+// readable once one of the signals came, for a program with a poll loop of its own. -1 when the
+// pipe could not be made (the signals then act as before). Later calls return the same
+// descriptor.
+int quit_signal_descriptor();
+
+// The same, for a Qt event loop: a signal makes `app` quit. False when the handlers could not be
+// set up (the program then runs as before). Call once, after creating the application.
 bool quit_on_signals(QCoreApplication& app);
 
 }  // namespace quellbox::runtime
