@@ -19,6 +19,8 @@ BoardTarget target_of(const Request& request);
 void finish(int status);
 // With --verbose every frame written and every status frame accepted goes to stderr.
 void trace_frames(session::SessionEvents& events, bool verbose);
+// Opens the line; when it cannot, says why on stderr and gives false.
+bool open_or_complain(BoardLine& line);
 // "board 1 on /dev/pts/3 (virtual board, com1)"
 QString board_name(const BoardLine& line);
 

@@ -33,6 +33,12 @@ void trace_frames(session::SessionEvents& events, bool verbose) {
     };
 }
 
+bool open_or_complain(BoardLine& line) {
+    const auto failure = line.open();
+    if (failure) complain(*failure);
+    return !failure;
+}
+
 QString board_name(const BoardLine& line) {
     return tr_ctl("board %1 on %2").arg(line.address()).arg(line.device());
 }

@@ -36,10 +36,7 @@ int run_status(const Request& request) {
 
     BoardLine line(target_of(request), std::move(events));
     line_ptr = &line;
-    if (const auto failure = line.open()) {
-        complain(*failure);
-        return exit_open_failed;
-    }
+    if (!open_or_complain(line)) return exit_open_failed;
     line.start_polling();
     return QCoreApplication::exec();
 }

@@ -121,10 +121,7 @@ int run_switch(const Request& request) {
 
     BoardLine board(target_of(request), std::move(events));
     line = &board;
-    if (const auto failure = board.open()) {
-        complain(*failure);
-        return exit_open_failed;
-    }
+    if (!open_or_complain(board)) return exit_open_failed;
 
     deadline.setSingleShot(true);
     deadline.setTimerType(Qt::PreciseTimer);
