@@ -33,6 +33,8 @@ SerialLine::SerialLine(int port_number, std::vector<std::uint8_t> addresses, Lin
                }),
       backoff_(first_backoff) {
     port_.set_comm_port(static_cast<std::int16_t>(port_number));
+    // The bridge reopens by itself: after a loss only the lost board's device will do.
+    port_.set_reopen_only_the_lost_device(true);
     tick_.setInterval(link::poll_interval_ms);
     tick_.setTimerType(Qt::PreciseTimer);
     connect(&tick_, &QTimer::timeout, this, [this] { session_.tick(); });

@@ -48,6 +48,8 @@ BoardLine::BoardLine(const BoardTarget& target, session::SessionEvents events)
     : target_(target), session_(port_, {target.address}, std::move(events)) {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(link::poll_interval_ms);
+    // A watch that reconnects goes back only to the lost board's device.
+    port_.set_reopen_only_the_lost_device(true);
     QObject::connect(&timer_, &QTimer::timeout, &port_, [this] { session_.tick(); });
 }
 

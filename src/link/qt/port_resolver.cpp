@@ -43,14 +43,14 @@ std::optional<ResolvedPort> resolve_link(int number) {
     if (!link.isSymLink()) {
         // A plain device node or file put there by hand is taken as it is.
         if (!link.exists()) return std::nullopt;
-        return ResolvedPort{link.absoluteFilePath(), name};
+        return ResolvedPort{link.absoluteFilePath(), name, true};
     }
     // Open the real device, not the link: Qt derives its lock file from the path it opens, so
     // two programs reaching one tty through different names must still meet at one lock.
     // A dangling link keeps its target, and opening that reports the device as missing.
     const QString canonical = link.canonicalFilePath();
     const QString target = canonical.isEmpty() ? link.symLinkTarget() : canonical;
-    return ResolvedPort{target, link_description(target, number)};
+    return ResolvedPort{target, link_description(target, number), true};
 }
 #endif
 

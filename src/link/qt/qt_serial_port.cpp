@@ -114,8 +114,13 @@ QtSerialPort::~QtSerialPort() {
 }
 
 void QtSerialPort::set_comm_port(std::int16_t number) {
+    if (number != number_) lost_path_.clear();
     number_ = number;
     device_path_.clear();
+}
+
+void QtSerialPort::set_reopen_only_the_lost_device(bool on) {
+    reopen_only_the_lost_ = on;
 }
 
 void QtSerialPort::set_device_path(const QString& path) {
@@ -137,6 +142,13 @@ OpenResult QtSerialPort::open() {
         device_path_.isEmpty() ? resolve_port(number_) : ResolvedPort{device_path_, {}};
     if (!port) {
         result.error = OpenError::no_such_port;
+        return result;
+    }
+    if (!lost_path_.isEmpty() && device_path_.isEmpty() && !port->named &&
+        port->device != lost_path_) {
+        result.error = OpenError::missing;
+        result.device = lost_path_.toStdString();
+        result.detail = "the number now reaches " + port->device.toStdString();
         return result;
     }
 
@@ -200,6 +212,8 @@ OpenResult QtSerialPort::open() {
 
     ++session_;
     device_ = result.device;
+    opened_path_ = port->device;
+    lost_path_.clear();
     comm_event_ = 0;
     std::unique_ptr<DirectLine> line = take_over_line(
         serial_, {[this] { deliver_receive(); },
@@ -342,6 +356,7 @@ std::size_t QtSerialPort::waiting() const {
 
 void QtSerialPort::finish_loss() {
     loss_pending_ = false;
+    if (reopen_only_the_lost_) lost_path_ = opened_path_;
     retire_line();
     closing_ = true;
     serial_.close();

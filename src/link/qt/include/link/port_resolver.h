@@ -14,6 +14,9 @@ namespace quellbox::link {
 struct ResolvedPort {
     QString device;       // path or system name to open
     QString description;  // what the system says about it, may be empty
+    // Reached through the runtime ports folder: someone named this device for the number, as
+    // against counting down the list of devices.
+    bool named = false;
 };
 
 // <QStandardPaths::RuntimeLocation>/quellbox/ports (not created here). Empty when the system

@@ -24,6 +24,12 @@ class QtSerialPort final : public QObject, public SerialPort {
     // number; set_comm_port goes back to numbers.
     void set_device_path(const QString& path);
     std::int16_t comm_port() const override;
+    // For programs that reopen by themselves after a loss (a watch that reconnects, the
+    // bridge): until a reopen succeeds, the port number may reach only the lost device come
+    // back, or a device named for the number in the runtime ports folder. Counting down the
+    // list instead, a pulled USB adapter's number would move on to another device (a
+    // motherboard port) and the frames meant for the board would go to whatever is there.
+    void set_reopen_only_the_lost_device(bool on);
     OpenResult open() override;
     void close() override;
     bool is_open() const override;
@@ -54,6 +60,9 @@ class QtSerialPort final : public QObject, public SerialPort {
     DirectLine* line_ = nullptr;
     std::int16_t number_ = 0;
     QString device_path_;
+    bool reopen_only_the_lost_ = false;
+    QString opened_path_;  // the device the last successful open reached
+    QString lost_path_;    // the device that went away, until a reopen succeeds
     std::int16_t threshold_ = 0;
     std::int16_t comm_event_ = 0;
     Handler on_comm_;
