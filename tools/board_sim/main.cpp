@@ -82,7 +82,7 @@ Output, one line per event (after the time stamp and a blank, with --timestamps)
   fault <name>[ <ms>]         bad-header, corrupt, drop, extra, silence <ms>
   muted                       a frame left unanswered (--silent or a quiet period)
   tx <hex bytes>              a reply, once all of it is written
-  hangup                      the pty was closed
+  hangup                      the pty was closed and the link removed
   reopen <slave>              a fresh pty is published
   exit                        stopped by a signal, link removed
 )";
@@ -473,6 +473,9 @@ class Simulator {
     }
 
     void hang_up() {
+        // As an unplugged adapter's device goes, the link goes first: left in place it would
+        // lead to a pty number the system may hand to another program's pty meanwhile.
+        publication_.withdraw();
         pty_.close();
         scanner_ = quellbox::board::FrameScanner{};
         outgoing_.clear();
