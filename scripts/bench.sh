@@ -8,8 +8,11 @@
 #      minimal C loop poll boards of their own, measured alike (CPU, wake-ups, system calls
 #      counted with strace, tick regularity at the board).
 #   3. quellboxctl from the outside: status and on/off against the paced virtual board,
-#      CTL_RUNS times each (default 30), beside --version as the reference.
-# Writes build/bench/bench.json, bench.txt (the table, also printed), bench.png and ctl.txt.
+#      CTL_RUNS times each (default 30), beside --version as the reference;
+#   4. painting a change of all sixteen channels: the window's boxes beside plain Qt widgets,
+#      offscreen and on Xvfb (quellbox-bench-paint).
+# Writes build/bench/bench.json, bench.txt (the table, also printed), bench.png, ctl.txt and
+# paint.json.
 #
 #   scripts/bench.sh [SECONDS]      (default 60)
 #
@@ -45,11 +48,11 @@ fi
 
 if [ -n "${QUELLBOX_BENCH_BUILD:-}" ]; then
     build=$QUELLBOX_BENCH_BUILD
-    cmake --build "$build" --target quellbox-bench quellbox-ctl-bench quellbox-board-sim
+    cmake --build "$build" --target quellbox-bench quellbox-ctl-bench quellbox-board-sim quellbox-bench-paint
 else
     build=$root/build/dev
     cmake --preset dev
-    cmake --build --preset dev --target quellbox-bench quellbox-ctl-bench quellbox-board-sim
+    cmake --build --preset dev --target quellbox-bench quellbox-ctl-bench quellbox-board-sim quellbox-bench-paint
 fi
 bench=$build/bench/quellbox-bench
 
@@ -78,3 +81,10 @@ echo "bench: one profile per event in $out/callgrind (callgrind_annotate --inclu
 ctl_runs=${CTL_RUNS:-30}
 echo "bench: quellboxctl, $ctl_runs runs (load average now: $(cut -d' ' -f1-3 /proc/loadavg)) ..."
 "$build/bench/quellbox-ctl-bench" --runs "$ctl_runs" --text "$out/ctl.txt"
+
+echo "bench: painting, offscreen and on Xvfb ..."
+{
+    QT_QPA_PLATFORM=offscreen "$build/bench/quellbox-bench-paint" 3000
+    xvfb-run -a -s "-screen 0 640x720x24" env QT_QPA_PLATFORM=xcb \
+        "$build/bench/quellbox-bench-paint" 3000
+} | tee "$out/paint.json"
