@@ -9,8 +9,8 @@
 #      counted with strace, tick regularity at the board).
 #   3. quellboxctl from the outside: status and on/off against the paced virtual board,
 #      CTL_RUNS times each (default 30), beside --version as the reference;
-#   4. painting a change of all sixteen channels: the window's boxes beside plain Qt widgets,
-#      offscreen and on Xvfb (quellbox-bench-paint).
+#   4. painting a change of all sixteen channels, offscreen and on Xvfb: the window's boxes,
+#      each of their two paint caches alone, and neither (quellbox-bench-paint).
 # Writes build/bench/bench.json, bench.txt (the table, also printed), bench.png, ctl.txt and
 # paint.json.
 #

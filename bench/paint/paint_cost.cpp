@@ -1,10 +1,10 @@
-// quellbox-bench-paint: what a change of all sixteen channels costs to paint, and what the
-// captions' layout cache buys. Sets of sixteen boxes at the window's geometry switch to the next
-// look together and are repainted at once, in turn: the window's own boxes (each caption laid
-// out once per text), the same boxes with plain QLabel captions laid out on every paint, and
-// plain Qt widgets (a sunken QFrame filled and framed, with a QLabel) as the reference. The
-// time of each whole repaint is what a state change adds before the last indicator shows it;
-// the window has a millisecond from a status frame to that.
+// quellbox-bench-paint: what the indicator boxes' two paint caches buy. Sets of sixteen boxes at
+// the window's geometry switch to the next look together and are repainted at once, in turn:
+// the window's own boxes (each face drawn once per look and copied, each caption laid out once
+// per text), each cache alone, and plain Qt widgets that draw everything every time (a sunken
+// QFrame filled and framed, a QLabel). The time of each whole repaint is what a state change
+// adds before the last indicator shows it; the window has a millisecond from the last byte of
+// a status frame to that.
 //
 //   quellbox-bench-paint [ROUNDS]      (QT_QPA_PLATFORM picks offscreen or a real X server)
 //
@@ -34,7 +34,7 @@ using namespace quellbox;
 
 constexpr int boxes = 16;
 
-// The reference: a box as a plain QFrame draws it.
+// A box without the face cache: a plain QFrame, filled and framed on every paint.
 class PlainBox final : public QFrame {
   public:
     explicit PlainBox(QWidget* parent) : QFrame(parent) {
@@ -58,8 +58,6 @@ class PlainBox final : public QFrame {
     controller::Colour colour_ = controller::colour_not_known;
 };
 
-enum class Kind { window, plain_captions, plain };
-
 struct Set {
     QWidget window;
     std::array<ui::IndicatorBox*, boxes> own{};
@@ -67,29 +65,32 @@ struct Set {
     std::array<QLabel*, boxes> captions{};
 };
 
-void build(Set& set, Kind kind) {
+void build(Set& set, bool face_cache, bool caption_cache) {
     set.window.resize(448, 531);
     for (int n = 1; n <= boxes; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
         QFrame* box = nullptr;
-        if (kind == Kind::plain) {
-            set.plain[i] = new PlainBox(&set.window);
-            box = set.plain[i];
-        } else {
+        if (face_cache) {
             set.own[i] = new ui::IndicatorBox(n, controller::colour_not_known, &set.window);
             box = set.own[i];
+        } else {
+            set.plain[i] = new PlainBox(&set.window);
+            box = set.plain[i];
         }
         box->setGeometry(ui::layout::indicator(n));
-        if (kind == Kind::window) {
+        if (face_cache && caption_cache) {
             set.captions[i] = set.own[i]->caption();
             continue;
         }
-        if (set.own[i] != nullptr) set.own[i]->caption()->hide();
-        auto* label = new QLabel(box);
-        label->setFont(ui::song_font(ui::TextSize::pt15));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setGeometry(ui::layout::caption.translated(box->contentsRect().topLeft()));
-        set.captions[i] = label;
+        if (face_cache) set.own[i]->caption()->hide();
+        if (caption_cache) {
+            set.captions[i] = new ui::CaptionLabel(n, box);
+        } else {
+            set.captions[i] = new QLabel(box);  // laid out on every paint
+            set.captions[i]->setFont(ui::song_font(ui::TextSize::pt15));
+            set.captions[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        }
+        set.captions[i]->setGeometry(ui::layout::caption.translated(box->contentsRect().topLeft()));
     }
     set.window.show();
 }
@@ -125,13 +126,16 @@ int main(int argc, char* argv[]) {
 
     struct Variant {
         const char* name;
-        Kind kind;
+        bool face_cache;
+        bool caption_cache;
     };
-    constexpr std::array<Variant, 3> variants = {Variant{"window", Kind::window},
-                                                 Variant{"plain_captions", Kind::plain_captions},
-                                                 Variant{"plain_qt", Kind::plain}};
+    constexpr std::array<Variant, 4> variants = {
+        Variant{"window", true, true}, Variant{"face_cache_only", true, false},
+        Variant{"caption_cache_only", false, true}, Variant{"no_cache", false, false}};
     std::array<Set, variants.size()> sets;
-    for (std::size_t v = 0; v < variants.size(); ++v) build(sets[v], variants[v].kind);
+    for (std::size_t v = 0; v < variants.size(); ++v) {
+        build(sets[v], variants[v].face_cache, variants[v].caption_cache);
+    }
     QApplication::processEvents();
 
     const std::array<const controller::Look*, 3> looks = {

@@ -5,11 +5,15 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStyleOption>
 #include <QStyleOptionFocusRect>
 #include <QTextOption>
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <utility>
+#include <vector>
 
 #include "controller/looks.h"
 #include "ui/colours.h"
@@ -63,6 +67,29 @@ QAccessibleInterface* indicator_accessible(const QString& class_name, QObject* o
     if (class_name != QLatin1String(IndicatorBox::staticMetaObject.className())) return nullptr;
     auto* box = qobject_cast<IndicatorBox*>(object);
     return box != nullptr ? new IndicatorAccessible(box) : nullptr;
+}
+
+// Everything that goes into a face: the fill and all that drawFrame() looks at.
+struct FaceKey {
+    QRgb fill;
+    QSize size;
+    qreal ratio;
+    int frame_style;
+    int line_width;
+    int mid_line_width;
+    qint64 palette;
+    bool enabled;
+    bool active;
+    bool focus;
+
+    bool operator==(const FaceKey&) const = default;
+};
+
+// The faces drawn so far. Their pixmaps live in QPixmapCache, which may drop one at any time:
+// then it is drawn again.
+std::vector<std::pair<FaceKey, QPixmapCache::Key>>& known_faces() {
+    static std::vector<std::pair<FaceKey, QPixmapCache::Key>> faces;
+    return faces;
 }
 
 }  // namespace
@@ -193,14 +220,14 @@ void IndicatorBox::describe_state() {
         QStringLiteral("%1: %2。%3").arg(name, state, what_a_press_does(colour_)));
 }
 
-// Drawn in full on every paint: copying a face drawn once per look saved less than a tenth of a
-// millisecond on a change of all sixteen, well inside the millisecond a status frame has until
-// the last box shows it (quellbox-bench-paint measures both).
 void IndicatorBox::paintEvent(QPaintEvent* /*event*/) {
     const QColor fill = resolve_colour(colour_, palette());
     QPainter painter(this);
-    painter.fillRect(rect(), fill);
-    drawFrame(&painter);
+    if (const QPixmap* face = cached_face(fill)) {
+        painter.drawPixmap(0, 0, *face);
+    } else {
+        paint_face(painter, fill);
+    }
     if (hasFocus()) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
@@ -208,6 +235,46 @@ void IndicatorBox::paintEvent(QPaintEvent* /*event*/) {
         option.backgroundColor = fill;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
+}
+
+void IndicatorBox::paint_face(QPainter& painter, const QColor& fill) {
+    painter.fillRect(rect(), fill);
+    drawFrame(&painter);
+}
+
+// A change of state repaints all sixteen boxes, and drawing the bevel is most of that: with
+// four looks and one size, copying a face drawn once is enough.
+const QPixmap* IndicatorBox::cached_face(const QColor& fill) {
+    const qreal ratio = devicePixelRatioF();
+    if (ratio != std::round(ratio)) return nullptr;
+    const FaceKey key{fill.rgba(),
+                      size(),
+                      ratio,
+                      frameStyle(),
+                      lineWidth(),
+                      midLineWidth(),
+                      palette().cacheKey(),
+                      isEnabled(),
+                      isActiveWindow(),
+                      hasFocus()};
+    auto& faces = known_faces();
+    const auto known = std::find_if(faces.begin(), faces.end(),
+                                    [&](const auto& face) { return face.first == key; });
+    if (known != faces.end() && QPixmapCache::find(known->second, &face_)) return &face_;
+
+    face_ = QPixmap(size() * ratio);
+    face_.setDevicePixelRatio(ratio);
+    QPainter painter(&face_);
+    paint_face(painter, fill);
+    painter.end();
+    const QPixmapCache::Key cached = QPixmapCache::insert(face_);
+    if (known != faces.end()) {
+        known->second = cached;
+    } else {
+        if (faces.size() >= 32) faces.erase(faces.begin());  // a palette or size left behind
+        faces.emplace_back(key, cached);
+    }
+    return &face_;
 }
 
 void IndicatorBox::mousePressEvent(QMouseEvent* event) {

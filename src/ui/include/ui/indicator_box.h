@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
+#include <QPixmap>
 #include <QSizeF>
 #include <QStaticText>
 #include <QString>
@@ -89,6 +90,13 @@ class IndicatorBox final : public QFrame {
 
   private:
     void describe_state();
+    // Colour and sunken border, which is all of the box but the focus frame.
+    void paint_face(QPainter& painter, const QColor& fill);
+    // The face drawn once per look, size and palette and shared by all boxes (nullptr where
+    // copying it could differ from drawing it, at a fractional device pixel ratio).
+    const QPixmap* cached_face(const QColor& fill);
+
+    QPixmap face_;  // the face last used, kept so it outlives the cache's eviction
 
     int channel_;
     Colour colour_;
