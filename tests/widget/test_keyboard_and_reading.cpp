@@ -35,8 +35,10 @@ class Keyboard : public FormTest {
     }
 };
 
-TEST_F(Keyboard, EveryControlTheTabKeyReachesShowsItsFocus) {
-    // Round the whole chain from the port field, where the focus starts, back to it.
+// The focus starts in the port field; Tab walks the controls in their order and round again,
+// and each shows that it has the focus.
+TEST_F(Keyboard, TabWalksEveryControlInOrderAndEachShowsItsFocus) {
+    ASSERT_EQ(QApplication::focusWidget(), chuankou_num());
     std::vector<QWidget*> chain = focusable();
     std::rotate(chain.begin(), chain.begin() + 1, chain.end());
     for (QWidget* control : chain) {

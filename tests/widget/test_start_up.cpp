@@ -1,7 +1,6 @@
 // The window as it comes up: design-time values, a few placements, fonts, window properties and
 // the keyboard focus order.
 
-#include <QApplication>
 #include <QFontMetrics>
 
 #include "form_fixture.h"
@@ -109,25 +108,6 @@ TEST_F(StartUp, WindowCarriesCaptionAndIconAndNoMaximizeBox) {
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(form.windowIcon().pixmap(QSize(32, 32)).size(), QSize(32, 32));
-}
-
-TEST_F(StartUp, FocusStartsInThePortFieldAndTabFollowsTheControlOrder) {
-    form.show();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    EXPECT_EQ(QApplication::focusWidget(), chuankou_num());
-
-    QStringList expected = {QStringLiteral("open_comm"), QStringLiteral("add"),
-                            QStringLiteral("openall"),   QStringLiteral("closeall"),
-                            QStringLiteral("VScroll1"),  QStringLiteral("VScroll2")};
-    for (int n = 1; n <= 16; ++n) expected << QStringLiteral("Picture1_%1").arg(n);
-    expected << QStringLiteral("chuankou_num");  // and round again
-
-    for (const QString& next : expected) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
-        EXPECT_EQ(QApplication::focusWidget()->objectName(), next);
-    }
 }
 
 TEST_F(StartUp, CentringPutsTheWindowInTheMiddleOfItsScreen) {
