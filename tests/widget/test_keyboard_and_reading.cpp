@@ -1,7 +1,6 @@
 // The window without a mouse and without sight: every control the Tab key reaches shows that it
 // has the focus, Return presses a focused button as Space does, every control has a name a
-// screen reader can say, each field is tied to its label, and a refused field says on itself
-// what it takes.
+// screen reader can say, and each field is tied to its label.
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
@@ -112,24 +111,6 @@ TEST_F(ScreenReader, SpinBarsReadAndTakeTheNumberTheirFieldShows) {
     EXPECT_EQ(value->maximumValue().toInt(), 255);
     value->setCurrentValue(12);
     EXPECT_EQ(add()->text(), QStringLiteral("12"));
-}
-
-// A refused field keeps its refusal (nothing is sent to an address nobody named) and says on
-// itself, to the eye and to a screen reader, what it takes.
-TEST_F(ScreenReader, RefusedFieldTextSaysWhatTheFieldTakes) {
-    for (QLineEdit* field : {add(), chuankou_num()}) {
-        SCOPED_TRACE(field->objectName().toStdString());
-        paste(field, QStringLiteral("300"));
-        ASSERT_EQ(text_colour(field), QColor(Qt::red));
-        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(field);
-        const QString told = reader->text(QAccessible::Description);
-        EXPECT_TRUE(told.contains(QStringLiteral("0 到 255"))) << told.toStdString();
-        EXPECT_TRUE(told.contains(QStringLiteral("\"300\""))) << told.toStdString();
-        EXPECT_EQ(field->toolTip(), told);
-
-        paste(field, QStringLiteral("30"));
-        EXPECT_FALSE(reader->text(QAccessible::Description).contains(QStringLiteral("300")));
-    }
 }
 
 }  // namespace
