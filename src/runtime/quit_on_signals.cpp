@@ -46,9 +46,9 @@ int quit_signal_descriptor() {
     return wake_pipe[0];
 }
 
-bool quit_on_signals(QCoreApplication& app) {
+void quit_on_signals(QCoreApplication& app) {
     const int descriptor = quit_signal_descriptor();
-    if (descriptor < 0) return false;
+    if (descriptor < 0) return;
     auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [descriptor] {
         char bytes[16];
@@ -56,16 +56,14 @@ bool quit_on_signals(QCoreApplication& app) {
         }
         QCoreApplication::quit();
     });
-    return true;
 }
 #else
 int quit_signal_descriptor() {
     return -1;
 }
 
-bool quit_on_signals(QCoreApplication& app) {
-    Q_UNUSED(app);
-    return false;  // Windows ends a GUI program with WM_CLOSE, which closes the window already
+void quit_on_signals(QCoreApplication& app) {
+    Q_UNUSED(app);  // Windows ends a GUI program with WM_CLOSE, which closes the window already
 }
 #endif
 

@@ -159,7 +159,7 @@ void MainForm::build_fields() {
     VScroll1->setGeometry(layout::VScroll1);
     VScroll1->setAccessibleName(QStringLiteral("模块地址调节"));
     Label5->setBuddy(add);
-    explain_add_field();
+    explain_add_field(false);
 
     for (QLabel* label : {Label3, Label5}) {
         QPalette palette = label->palette();
@@ -242,13 +242,13 @@ void MainForm::refresh_port_tooltip() {
 
 // A refused address sends nothing at all, so the channels soon turn 状态未知 and clicks go
 // nowhere: the field itself says why.
-void MainForm::explain_add_field() {
+void MainForm::explain_add_field(bool refused) {
     const QString help =
-        add_refused_ ? WindowText::tr(
-                           "The board address is a whole number from 0 to 255; \"%1\" is not one. "
-                           "Until it is corrected nothing is sent to the board.")
-                           .arg(add->text())
-                     : WindowText::tr("The board address, a whole number from 0 to 255.");
+        refused ? WindowText::tr(
+                      "The board address is a whole number from 0 to 255; \"%1\" is not one. "
+                      "Until it is corrected nothing is sent to the board.")
+                      .arg(add->text())
+                : WindowText::tr("The board address, a whole number from 0 to 255.");
     add->setToolTip(help);
     add->setAccessibleDescription(help);
 }
@@ -356,9 +356,8 @@ void MainForm::set_vscroll2_value(std::int16_t value) {
 }
 
 void MainForm::set_add_text_refused(bool refused) {
-    add_refused_ = refused;
     show_refused(add, refused);
-    explain_add_field();
+    explain_add_field(refused);
 }
 void MainForm::set_port_text_refused(bool refused) {
     port_refused_ = refused;

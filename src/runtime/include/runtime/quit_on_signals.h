@@ -18,8 +18,8 @@ namespace quellbox::runtime {
 // descriptor.
 int quit_signal_descriptor();
 
-// The same, for a Qt event loop: a signal makes `app` quit. False when the handlers could not be
-// set up (the program then runs as before). Call once, after creating the application.
-bool quit_on_signals(QCoreApplication& app);
+// The same, for a Qt event loop: a signal makes `app` quit. Where the handlers cannot be set up
+// the program runs as before. Call once, after creating the application.
+void quit_on_signals(QCoreApplication& app);
 
 }  // namespace quellbox::runtime

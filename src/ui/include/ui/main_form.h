@@ -87,7 +87,7 @@ class MainForm final : public QWidget, public WindowSurface {
     void wire_events();
     void set_focus_order();
     void refresh_port_tooltip();
-    void explain_add_field();
+    void explain_add_field(bool refused);
 
     std::unique_ptr<link::SerialPort> comm_;
     link::SerialPort& MSComm1;
@@ -107,7 +107,6 @@ class MainForm final : public QWidget, public WindowSurface {
     std::array<CaptionLabel*, channel_count + 1> Label2{};
     std::array<QLabel*, channel_count + 1> Label4{};
 
-    bool add_refused_ = false;
     bool port_refused_ = false;
     OperatorNotice notice_;
     std::unique_ptr<controller::MainFormLogic> logic_;
