@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QSerialPortInfo>
 #include <QSysInfo>
+#include <atomic>
 #include <numeric>
 #include <thread>
 
@@ -188,6 +189,78 @@ TEST_F(PtyLink, RepliesPacedAtTheLineRateAreOneEventEach) {
     for (int r = 0; r < replies; ++r) {
         EXPECT_EQ(frames[static_cast<std::size_t>(r)], byte_range(r * 8, r * 8 + 7)) << r;
     }
+}
+
+// The port asks and a board answers each question byte by byte after a delay of its own. Once
+// the port knows that delay it need not look at the line before a reply can be whole; a board
+// that then answers later, sooner, in one piece or not at all must not lose or split a reply,
+// and a hang-up while the port is not looking is still reported once.
+TEST_F(PtyLink, AnswersLaterSoonerWholeOrMissingAreOneEventEachAndAHangUpIsSeen) {
+    struct Answer {
+        std::chrono::microseconds delay;
+        bool paced = true;
+        bool sent = true;
+    };
+    std::vector<Answer> plan(10, Answer{600us});
+    plan.push_back({7ms});  // later than ever: the look finds part of it
+    plan.push_back({600us});
+    plan.push_back({20ms});  // the look finds nothing yet
+    plan.push_back({0us});   // sooner than ever
+    plan.push_back({600us, false});
+    plan.push_back({600us, true, false});  // no answer at all
+    plan.push_back({600us});
+    plan.push_back({600us});
+
+    std::vector<Bytes> frames;
+    port.set_on_comm([&] { frames.push_back(take(port, 8)); });
+    port.set_rthreshold(8);
+    std::atomic<int> asked{-1};
+    std::thread board([&] {
+        for (int r = 0; r < static_cast<int>(plan.size()); ++r) {
+            while (asked.load() < r) std::this_thread::sleep_for(100us);
+            const Answer& answer = plan[static_cast<std::size_t>(r)];
+            std::this_thread::sleep_for(answer.delay);
+            if (!answer.sent) continue;
+            if (!answer.paced) {
+                pty.write(byte_range(r * 8, r * 8 + 7));
+                continue;
+            }
+            for (const std::uint8_t b : byte_range(r * 8, r * 8 + 7)) {
+                pty.write({b});
+                std::this_thread::sleep_for(1042us);
+            }
+        }
+    });
+
+    const Bytes question{0x55, 0x01, 0x10, 0x00, 0x00, 0x00, 0x00, 0x66};
+    std::size_t expected = 0;
+    for (int r = 0; r < static_cast<int>(plan.size()); ++r) {
+        port.clear_input();
+        ASSERT_TRUE(port.output(question));
+        asked = r;
+        if (plan[static_cast<std::size_t>(r)].sent) {
+            ++expected;
+            EXPECT_TRUE(wait_until([&] { return frames.size() >= expected; })) << "answer " << r;
+        }
+        settle(15ms);
+        ASSERT_EQ(frames.size(), expected) << "after answer " << r;
+    }
+    board.join();
+    std::size_t f = 0;
+    for (int r = 0; r < static_cast<int>(plan.size()); ++r) {
+        if (plan[static_cast<std::size_t>(r)].sent) {
+            EXPECT_EQ(frames[f++], byte_range(r * 8, r * 8 + 7)) << "answer " << r;
+        }
+    }
+
+    int reports = 0;
+    port.set_on_lost([&](const std::string&, const std::string&) { ++reports; });
+    ASSERT_TRUE(port.output(question));
+    const double share = cpu_share_over_hang_up(pty, reports, 300ms);
+    ASSERT_GE(share, 0) << "no loss reported";
+    EXPECT_LT(share, 0.5);
+    EXPECT_EQ(reports, 1);
+    EXPECT_FALSE(port.is_open());
 }
 
 TEST_F(PtyLink, HangUpWhileAReplyIsIncompleteIsReportedOnceWithoutSpinning) {

@@ -2,6 +2,8 @@
 
 #include <QSerialPort>
 
+#include "reply_forecast.h"
+
 // The only system-specific part of the serial adapter: everywhere else the port stays on Qt's
 // own reading and writing.
 #ifdef Q_OS_LINUX
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #endif
 
@@ -23,15 +26,19 @@ namespace quellbox::link {
 #ifdef Q_OS_LINUX
 namespace {
 
-// One byte at 9600 baud, 8 data bits, no parity, 1 stop bit: ten bit times.
-constexpr long long byte_time_ns = 10 * 1'000'000'000LL / 9600;
-// Added to a quiet period, for the sender's pacing being a little late.
-constexpr long long quiet_margin_ns = byte_time_ns / 4;
+using Clock = ReplyForecast::Clock;
+
+timespec timespec_of(Clock::time_point t) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch());
+    return timespec{static_cast<time_t>(ns.count() / 1'000'000'000),
+                    static_cast<long>(ns.count() % 1'000'000'000)};
+}
 
 // The handle and an alarm (a timerfd) in one epoll set, which one QSocketNotifier watches for
 // good: pausing the handle is an epoll_ctl, not a notifier switched off and on, which with
 // GLib's event loop would allocate and wake the loop each time. epoll reports a hang-up of the
-// handle even while it is paused.
+// handle even while it is paused. The alarm is edge-triggered: each expiry is reported once, so
+// it need not be read.
 class EpollLine final : public DirectLine {
   public:
     EpollLine(int handle, int epoll, int alarm, Handlers handlers)
@@ -67,11 +74,24 @@ class EpollLine final : public DirectLine {
 
     std::optional<std::size_t> write(std::span<const std::uint8_t> bytes) override {
         if (epoll_ < 0) return std::nullopt;
+        // Whether to look for the reply only once it can be whole is settled before the frame
+        // goes: pausing the handle makes the kernel look at it, and right after the write that
+        // look may have to wait until the board's first byte has been processed.
+        const std::optional<Clock::time_point> whole_at =
+            count_ < threshold_ ? forecast_.written(Clock::now(), threshold_) : std::nullopt;
+        if (whole_at) watch(false);
         const ssize_t n = ::write(handle_, bytes.data(), bytes.size());
-        if (n >= 0) return static_cast<std::size_t>(n);
-        if (errno == EAGAIN || errno == EINTR) return 0;
-        lose(errno == EIO ? Loss::hung_up : Loss::failed, std::strerror(errno));
-        return std::nullopt;
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            lose(errno == EIO ? Loss::hung_up : Loss::failed, std::strerror(errno));
+            return std::nullopt;
+        }
+        const std::size_t took = n < 0 ? 0 : static_cast<std::size_t>(n);
+        if (whole_at && took == bytes.size()) {
+            arm_at(*whole_at);
+        } else if (whole_at) {
+            watch(true);
+        }
+        return took;
     }
 
     void shut() override {
@@ -98,11 +118,7 @@ class EpollLine final : public DirectLine {
                 hung_up = true;
             }
         }
-        if (alarm_rang) {
-            std::uint64_t expirations = 0;
-            [[maybe_unused]] const ssize_t n = ::read(alarm_, &expirations, sizeof expirations);
-            quiet_ = false;
-        }
+        if (alarm_rang) quiet_ = false;
 
         const Fill fill = read_handle();
         if (fill == Fill::lost) return;  // reported; nothing here may be touched any more
@@ -110,8 +126,10 @@ class EpollLine final : public DirectLine {
             lose(Loss::hung_up, {});
             return;
         }
+        if (fill == Fill::got && !alarm_rang) forecast_.woke(Clock::now(), count_, threshold_);
 
         if (count_ >= threshold_) {
+            forecast_.answered();
             disarm();
             watch(true);
             if (fill == Fill::got && handlers_.arrived) handlers_.arrived();
@@ -170,11 +188,14 @@ class EpollLine final : public DirectLine {
     }
 
     void arm(std::size_t missing_bytes) {
-        const long long ns = static_cast<long long>(missing_bytes) * byte_time_ns + quiet_margin_ns;
+        arm_at(Clock::now() + static_cast<Clock::rep>(missing_bytes) * ReplyForecast::byte_time +
+               ReplyForecast::margin);
+    }
+
+    void arm_at(Clock::time_point t) {
         itimerspec spec{};
-        spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-        spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-        ::timerfd_settime(alarm_, 0, &spec, nullptr);
+        spec.it_value = timespec_of(t);
+        ::timerfd_settime(alarm_, TFD_TIMER_ABSTIME, &spec, nullptr);
         quiet_ = true;
     }
 
@@ -196,6 +217,7 @@ class EpollLine final : public DirectLine {
     int alarm_;
     QSocketNotifier notifier_;
     Handlers handlers_;
+    ReplyForecast forecast_;
     std::array<std::uint8_t, 256> buffer_{};
     std::size_t head_ = 0;
     std::size_t count_ = 0;
@@ -223,7 +245,7 @@ std::unique_ptr<DirectLine> take_over_line(QSerialPort& port, DirectLine::Handle
     watched.events = std::uint32_t{EPOLLIN};
     watched.data.fd = handle;
     epoll_event alarm_event{};
-    alarm_event.events = std::uint32_t{EPOLLIN};
+    alarm_event.events = std::uint32_t{EPOLLIN} | std::uint32_t{EPOLLET};
     alarm_event.data.fd = alarm;
     if (epoll < 0 || alarm < 0 || ::epoll_ctl(epoll, EPOLL_CTL_ADD, handle, &watched) != 0 ||
         ::epoll_ctl(epoll, EPOLL_CTL_ADD, alarm, &alarm_event) != 0) {

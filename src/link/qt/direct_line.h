@@ -5,8 +5,10 @@
 // poll tick. Here received bytes go into a fixed buffer, and once a reply has started the handle
 // is not watched again until the rest of it can be there: at 9600 baud a byte takes 1.04 ms on
 // the wire, so after the first byte of eight the frame cannot be whole for another 7.3 ms. A
-// reply that arrives in one piece is handed on at its first wake-up. A hang-up is noticed while
-// the handle is not watched too.
+// reply that arrives in one piece is handed on at its first wake-up. Once a board's replies
+// have come in pieces after a steady delay, the line stops watching as soon as it writes a
+// frame and looks once, when the reply can be whole (see reply_forecast.h): one wake-up per
+// reply instead of two. A hang-up is noticed while the handle is not watched too.
 
 #include <QObject>
 #include <cstddef>
