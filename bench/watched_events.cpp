@@ -4,10 +4,11 @@
 
 #include "ui/indicator_box.h"
 #include "ui/main_form.h"
+#include "ui/precise_ticker.h"
 
 namespace quellbox::bench {
 
-void BenchApplication::watch(const ui::MainForm* form, const QTimer* timer1,
+void BenchApplication::watch(const ui::MainForm* form, const ui::PreciseTicker* timer1,
                              EventObserver& observer) {
     form_ = form;
     timer1_ = timer1;
@@ -26,12 +27,12 @@ bool BenchApplication::notify(QObject* receiver, QEvent* event) {
 Watch BenchApplication::classify(QObject* receiver, QEvent* event) const {
     if (observer_ == nullptr) return Watch::none;
     switch (event->type()) {
-        case QEvent::Timer:
-            return receiver == timer1_ ? Watch::tick : Watch::none;
         case QEvent::SockAct: {
             const auto* notifier = qobject_cast<QSocketNotifier*>(receiver);
             if (notifier == nullptr || notifier->type() != QSocketNotifier::Read)
                 return Watch::none;
+            // Timer1 ticks through a notifier of its own.
+            if (notifier->parent() == timer1_) return Watch::tick;
             // Qt's own reader (a child of QSerialPort) or the adapter's direct one (a child of
             // its line, a child of the adapter).
             for (const QObject* up = notifier->parent(); up != nullptr; up = up->parent()) {

@@ -5,17 +5,16 @@
 #include <QApplication>
 #include <cstdint>
 
-class QTimer;
-
 namespace quellbox::ui {
 class MainForm;
-}
+class PreciseTicker;
+}  // namespace quellbox::ui
 
 namespace quellbox::bench {
 
 enum class Watch {
     none,
-    tick,            // Timer1's timer event: the whole poll tick
+    tick,            // Timer1's tick: the whole poll tick
     serial_read,     // the serial port's read notification: bytes arrived
     update_request,  // the window's repaint pass
     paint_channel,   // an indicator or its caption painted (inside a repaint pass)
@@ -36,14 +35,14 @@ class BenchApplication final : public QApplication {
     BenchApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
     // From now on the window's watched events go to `observer`.
-    void watch(const ui::MainForm* form, const QTimer* timer1, EventObserver& observer);
+    void watch(const ui::MainForm* form, const ui::PreciseTicker* timer1, EventObserver& observer);
     bool notify(QObject* receiver, QEvent* event) override;
 
   private:
     Watch classify(QObject* receiver, QEvent* event) const;
 
     const ui::MainForm* form_ = nullptr;
-    const QTimer* timer1_ = nullptr;
+    const ui::PreciseTicker* timer1_ = nullptr;
     EventObserver* observer_ = nullptr;
 };
 

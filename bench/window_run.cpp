@@ -157,7 +157,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     tools::PassThroughPort* port = stamped.get();
     ui::MainForm form(std::move(stamped));
     const std::int64_t form_built = now_us();
-    auto* timer1 = form.findChild<QTimer*>(QStringLiteral("Timer1"));
+    auto* timer1 = form.findChild<ui::PreciseTicker*>(QStringLiteral("Timer1"));
     auto* open_comm = form.findChild<QPushButton*>(QStringLiteral("open_comm"));
     if (timer1 == nullptr || open_comm == nullptr)
         return fail("the window has no Timer1 or open_comm");

@@ -103,10 +103,8 @@ MainForm::MainForm(std::unique_ptr<link::SerialPort> comm, QWidget* parent)
     build_channels();
     build_buttons();
 
-    Timer1 = new QTimer(this);
+    Timer1 = new PreciseTicker(std::chrono::milliseconds(poll_interval_ms), this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(poll_interval_ms);
-    Timer1->setTimerType(Qt::PreciseTimer);
 
     // Every control now holds its design-time value; only from here on do changes reach the
     // logic, so building the window runs no handler.
@@ -193,7 +191,7 @@ void MainForm::build_buttons() {
 void MainForm::wire_events() {
     using Logic = controller::MainFormLogic;
 
-    connect(Timer1, &QTimer::timeout, this, [this] { forward(&Logic::Timer1_Timer); });
+    connect(Timer1, &PreciseTicker::timeout, this, [this] { forward(&Logic::Timer1_Timer); });
     connect(open_comm, &QPushButton::clicked, this, [this] { forward(&Logic::open_comm_Click); });
     connect(openall, &QPushButton::clicked, this, [this] { forward(&Logic::openall_Click); });
     connect(closeall, &QPushButton::clicked, this, [this] { forward(&Logic::closeall_Click); });
@@ -316,7 +314,7 @@ void MainForm::set_timer_enabled(bool enabled) {
     // Enabling a running timer must not restart its interval.
     if (!enabled) {
         Timer1->stop();
-    } else if (!Timer1->isActive()) {
+    } else if (!Timer1->is_active()) {
         Timer1->start();
     }
 }

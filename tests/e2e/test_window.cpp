@@ -31,9 +31,10 @@ class WindowTest : public ::testing::Test {
     WindowTest() {
         form->show();
         // Connected after the window's own handler: records what each tick left behind.
-        QObject::connect(window.control<QTimer>("Timer1"), &QTimer::timeout, &observer, [this] {
-            ticks.push_back({port.receive_events, window.looks()});
-        });
+        QObject::connect(window.control<ui::PreciseTicker>("Timer1"), &ui::PreciseTicker::timeout,
+                         &observer, [this] {
+                             ticks.push_back({port.receive_events, window.looks()});
+                         });
     }
 
     void expect_port_state(bool opened) const {
@@ -41,7 +42,7 @@ class WindowTest : public ::testing::Test {
         EXPECT_EQ(window.control("chuankou_num")->isEnabled(), !opened);
         EXPECT_EQ(window.control("openall")->isEnabled(), opened);
         EXPECT_EQ(window.control("closeall")->isEnabled(), opened);
-        EXPECT_EQ(window.control<QTimer>("Timer1")->isActive(), opened);
+        EXPECT_EQ(window.control<ui::PreciseTicker>("Timer1")->is_active(), opened);
     }
     // Clicks a control, waits for its command frame on the board and for the new look.
     void perform(const char* control, const char* frame, std::uint16_t relays_after) {

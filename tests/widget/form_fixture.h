@@ -11,8 +11,6 @@
 #include <QPushButton>
 #include <QStyleOptionSlider>
 #include <QTest>
-#include <QTimer>
-#include <QTimerEvent>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -22,6 +20,7 @@
 #include "support/visible_notice.h"
 #include "ui/indicator_box.h"
 #include "ui/main_form.h"
+#include "ui/precise_ticker.h"
 #include "ui/spin_bar.h"
 
 namespace quellbox::test {
@@ -63,7 +62,9 @@ class FormTest : public ::testing::Test {
     }
     QLabel* Label2(int n) const { return control<QLabel>(QStringLiteral("Label2_%1").arg(n)); }
     QLabel* Label4(int n) const { return control<QLabel>(QStringLiteral("Label4_%1").arg(n)); }
-    QTimer* Timer1() const { return control<QTimer>(QStringLiteral("Timer1")); }
+    ui::PreciseTicker* Timer1() const {
+        return control<ui::PreciseTicker>(QStringLiteral("Timer1"));
+    }
     QMessageBox* notice_box() const { return visible_notice(form); }
     QString notice() const { return visible_notice_text(form); }
 
@@ -78,13 +79,12 @@ class FormTest : public ::testing::Test {
         return QPoint(box->width() / 2, box->contentsRect().top() + 3);
     }
 
-    // One tick of Timer1, delivered through the timer itself so the wiring is exercised, but
-    // without waiting for the clock.
+    // One tick of Timer1, delivered through the timer's own signal so the wiring is exercised,
+    // but without waiting for the clock.
     void tick() {
-        QTimer* timer = Timer1();
-        ASSERT_TRUE(timer->isActive()) << "a stopped timer does not tick";
-        QTimerEvent event(timer->timerId());
-        QCoreApplication::sendEvent(timer, &event);
+        ui::PreciseTicker* timer = Timer1();
+        ASSERT_TRUE(timer->is_active()) << "a stopped timer does not tick";
+        Q_EMIT timer->timeout();
     }
     // The frame the last tick wrote to the port, in trace form.
     std::string last_frame() const { return port.written.empty() ? "" : hex(port.written.back()); }

@@ -31,7 +31,7 @@ TEST_F(StartUp, ComesUpInItsDesignTimeStateAndTouchesNothing) {
     for (const char* name : {"open_comm", "openall", "closeall"}) {
         EXPECT_TRUE(button(name)->isEnabled()) << name;
     }
-    EXPECT_TRUE(Timer1()->isActive()) << "the poll timer runs before any port is opened";
+    EXPECT_TRUE(Timer1()->is_active()) << "the poll timer runs before any port is opened";
     EXPECT_TRUE(port.calls.empty());
 }
 

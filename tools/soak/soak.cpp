@@ -117,10 +117,11 @@ SoakReport Soak::run() {
     find_controls();
     QObject::connect(form_.get(), &ui::MainForm::look_written, &scheduler_,
                      [this](int n) { oracle_.look_written(n); });
-    auto* timer = form_->findChild<QTimer*>(QStringLiteral("Timer1"));
+    auto* timer = form_->findChild<ui::PreciseTicker*>(QStringLiteral("Timer1"));
     if (timer == nullptr) qFatal("soak: the window has no Timer1");
     // Connected after the window's own handler, so this runs once the tick is done.
-    QObject::connect(timer, &QTimer::timeout, &scheduler_, [this] { oracle_.tick_done(); });
+    QObject::connect(timer, &ui::PreciseTicker::timeout, &scheduler_,
+                     [this] { oracle_.tick_done(); });
     form_->show();
 
     tools::run_events_for(500ms);

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -18,6 +17,7 @@
 #include "link/serial_port.h"
 #include "ui/indicator_box.h"
 #include "ui/operator_notice.h"
+#include "ui/precise_ticker.h"
 #include "ui/spin_bar.h"
 
 namespace quellbox::ui {
@@ -101,7 +101,7 @@ class MainForm final : public QWidget, public WindowSurface {
     SpinBar* VScroll1 = nullptr;
     QPushButton* openall = nullptr;
     QPushButton* closeall = nullptr;
-    QTimer* Timer1 = nullptr;
+    PreciseTicker* Timer1 = nullptr;
     // Control arrays numbered 1 to 16 like the channels; element 0 is unused.
     std::array<IndicatorBox*, channel_count + 1> Picture1{};
     std::array<CaptionLabel*, channel_count + 1> Label2{};
