@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QScreen>
 #include <limits>
 #include <stdexcept>
@@ -172,6 +173,7 @@ void MainForm::build_channels() {
         Picture1[n]->setGeometry(layout::indicator(n));
         Label2[n] = Picture1[n]->caption();
         Label2[n]->setText(qstring(controller::not_known_look.caption));
+        caption_written_[static_cast<std::size_t>(n)] = controller::not_known_look.caption;
 
         Label4[n] = make_label(this, QStringLiteral("Label4_%1").arg(n), channel_name(n),
                                layout::name_label(n), TextSize::pt15);
@@ -295,12 +297,19 @@ void MainForm::set_caption(int n, std::string_view text) {
     if (!is_channel(n)) return;
     // A status frame rewrites all 16 captions; most are unchanged, so compare before
     // converting instead of building a QString for every write.
-    if (QAnyStringView::compare(QUtf8StringView(text.data(), static_cast<qsizetype>(text.size())),
-                                Label2[n]->text()) != 0) {
+    auto& written = caption_written_[static_cast<std::size_t>(n)];
+    if (text != written) {
+        written.assign(text);
         Label2[n]->setText(qstring(text));
     }
-    // The logic writes a look colour first, caption second: the look is complete now.
-    Q_EMIT look_written(n);
+    // The logic writes a look colour first, caption second: the look is complete now. Sixteen
+    // emissions per frame are worth skipping while nobody listens.
+    if (look_observed_) Q_EMIT look_written(n);
+}
+
+void MainForm::connectNotify(const QMetaMethod& signal) {
+    if (signal == QMetaMethod::fromSignal(&MainForm::look_written)) look_observed_ = true;
+    QWidget::connectNotify(signal);
 }
 
 void MainForm::set_openall_enabled(bool enabled) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "controller/main_form_logic.h"
@@ -71,6 +72,7 @@ class MainForm final : public QWidget, public WindowSurface {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void connectNotify(const QMetaMethod& signal) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -106,6 +108,11 @@ class MainForm final : public QWidget, public WindowSurface {
     std::array<IndicatorBox*, channel_count + 1> Picture1{};
     std::array<CaptionLabel*, channel_count + 1> Label2{};
     std::array<QLabel*, channel_count + 1> Label4{};
+    // What each caption was last given, in the logic's own encoding: a status frame rewrites
+    // all sixteen, and comparing with the label's UTF-16 text cost more than the rest of the
+    // frame's handling together.
+    std::array<std::string, channel_count + 1> caption_written_{};
+    bool look_observed_ = false;  // somebody connected to look_written
 
     bool port_refused_ = false;
     OperatorNotice notice_;
