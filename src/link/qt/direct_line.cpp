@@ -37,8 +37,10 @@ timespec timespec_of(Clock::time_point t) {
 // The handle and an alarm (a timerfd) in one epoll set, which one QSocketNotifier watches for
 // good: pausing the handle is an epoll_ctl, not a notifier switched off and on, which with
 // GLib's event loop would allocate and wake the loop each time. epoll reports a hang-up of the
-// handle even while it is paused. The alarm is edge-triggered: each expiry is reported once, so
-// it need not be read.
+// handle even while it is paused. Both are edge-triggered: each expiry of the alarm is reported
+// once, so it need not be read; and the handle is looked at only when bytes arrive. Watched
+// level-triggered, every turn of the event loop made the kernel ask the tty whether input
+// waits, and that question waits for any byte the driver is handing over at that moment.
 class EpollLine final : public DirectLine {
   public:
     EpollLine(int handle, int epoll, int alarm, Handlers handlers)
@@ -119,10 +121,12 @@ class EpollLine final : public DirectLine {
             }
         }
         if (alarm_rang) quiet_ = false;
+        // Reported once only: remembered until the bytes read with it have been handed on.
+        hung_up_ = hung_up_ || hung_up;
 
         const Fill fill = read_handle();
         if (fill == Fill::lost) return;  // reported; nothing here may be touched any more
-        if (hung_up && fill == Fill::nothing) {
+        if (hung_up_ && fill == Fill::nothing) {
             lose(Loss::hung_up, {});
             return;
         }
@@ -132,11 +136,13 @@ class EpollLine final : public DirectLine {
             forecast_.answered();
             disarm();
             watch(true);
+            come_back_for_hang_up();
             if (fill == Fill::got && handlers_.arrived) handlers_.arrived();
             return;
         }
         if (count_ == buffer_.size()) {  // nobody takes: leave the rest in the driver
             watch(false);
+            come_back_for_hang_up();
             return;
         }
         if (fill == Fill::got && !alarm_rang) {
@@ -148,6 +154,13 @@ class EpollLine final : public DirectLine {
             // start another).
             watch(true);
         }
+        come_back_for_hang_up();
+    }
+
+    // A hang-up that came with bytes is told once those have been handed on: the alarm brings
+    // us back at once, and the next look finds nothing more to read.
+    void come_back_for_hang_up() {
+        if (hung_up_) arm_at(Clock::now());
     }
 
     Fill read_handle() {
@@ -180,8 +193,8 @@ class EpollLine final : public DirectLine {
     void watch(bool on) {
         if (watching_ == on || epoll_ < 0) return;
         epoll_event event{};
-        event.events =
-            on ? std::uint32_t{EPOLLIN} : 0U;  // hang-ups and errors are reported either way
+        // Hang-ups and errors are reported either way.
+        event.events = std::uint32_t{EPOLLET} | (on ? std::uint32_t{EPOLLIN} : 0U);
         event.data.fd = handle_;
         ::epoll_ctl(epoll_, EPOLL_CTL_MOD, handle_, &event);
         watching_ = on;
@@ -224,6 +237,7 @@ class EpollLine final : public DirectLine {
     std::size_t threshold_ = 1;
     bool watching_ = true;
     bool quiet_ = false;
+    bool hung_up_ = false;
 };
 
 }  // namespace
@@ -242,7 +256,7 @@ std::unique_ptr<DirectLine> take_over_line(QSerialPort& port, DirectLine::Handle
     const int epoll = ::epoll_create1(EPOLL_CLOEXEC);
     const int alarm = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     epoll_event watched{};
-    watched.events = std::uint32_t{EPOLLIN};
+    watched.events = std::uint32_t{EPOLLIN} | std::uint32_t{EPOLLET};
     watched.data.fd = handle;
     epoll_event alarm_event{};
     alarm_event.events = std::uint32_t{EPOLLIN} | std::uint32_t{EPOLLET};
