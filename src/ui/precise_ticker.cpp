@@ -54,10 +54,10 @@ void PreciseTicker::start() {
         ::clock_gettime(CLOCK_MONOTONIC, &now);
         const auto first =
             std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec) + interval_;
-        itimerspec spec{};
-        spec.it_value = timespec_of(first);
-        spec.it_interval = timespec_of(interval_);
-        ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+        itimerspec setting{};
+        setting.it_value = timespec_of(first);
+        setting.it_interval = timespec_of(interval_);
+        ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &setting, nullptr);
         return;
     }
 #endif
@@ -80,10 +80,10 @@ std::chrono::nanoseconds PreciseTicker::remaining() const {
     if (!active_) return std::chrono::nanoseconds::zero();
 #ifdef Q_OS_LINUX
     if (fd_ >= 0) {
-        itimerspec spec{};
-        ::timerfd_gettime(fd_, &spec);
-        return std::chrono::seconds(spec.it_value.tv_sec) +
-               std::chrono::nanoseconds(spec.it_value.tv_nsec);
+        itimerspec setting{};
+        ::timerfd_gettime(fd_, &setting);
+        return std::chrono::seconds(setting.it_value.tv_sec) +
+               std::chrono::nanoseconds(setting.it_value.tv_nsec);
     }
 #endif
     return std::chrono::milliseconds(std::max(fallback_.remainingTime(), 0));

@@ -206,9 +206,9 @@ class EpollLine final : public DirectLine {
     }
 
     void arm_at(Clock::time_point t) {
-        itimerspec spec{};
-        spec.it_value = timespec_of(t);
-        ::timerfd_settime(alarm_, TFD_TIMER_ABSTIME, &spec, nullptr);
+        itimerspec setting{};
+        setting.it_value = timespec_of(t);
+        ::timerfd_settime(alarm_, TFD_TIMER_ABSTIME, &setting, nullptr);
         quiet_ = true;
     }
 
