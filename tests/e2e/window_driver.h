@@ -6,17 +6,16 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimerEvent>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
-#include "ui/precise_ticker.h"
 
 #include "controller/looks.h"
 #include "e2e_support.h"
 #include "support/visible_notice.h"
 #include "ui/main_form.h"
+#include "ui/precise_ticker.h"
 
 namespace quellbox::e2e {
 
