@@ -8,19 +8,9 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <ctime>
 #endif
 
 namespace quellbox::ui {
-
-namespace {
-#ifdef Q_OS_LINUX
-timespec timespec_of(std::chrono::nanoseconds ns) {
-    return timespec{static_cast<time_t>(ns.count() / 1'000'000'000),
-                    static_cast<long>(ns.count() % 1'000'000'000)};
-}
-#endif
-}  // namespace
 
 PreciseTicker::PreciseTicker(std::chrono::milliseconds interval, QObject* parent)
     : QObject(parent), interval_(interval) {
@@ -50,14 +40,14 @@ void PreciseTicker::start() {
     active_ = true;
 #ifdef Q_OS_LINUX
     if (fd_ >= 0) {
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        const auto first =
-            std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec) + interval_;
-        itimerspec setting{};
-        setting.it_value = timespec_of(first);
-        setting.it_interval = timespec_of(interval_);
-        ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &setting, nullptr);
+        // A periodic timerfd advances each expiry from the previous one, not from when it was
+        // read: the ticks stay on the grid laid from this start.
+        const auto whole = std::chrono::duration_cast<std::chrono::seconds>(interval_);
+        const timespec period{
+            static_cast<time_t>(whole.count()),
+            static_cast<long>(std::chrono::nanoseconds(interval_ - whole).count())};
+        const itimerspec setting{period, period};
+        ::timerfd_settime(fd_, 0, &setting, nullptr);
         return;
     }
 #endif

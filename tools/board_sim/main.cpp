@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "board.h"
+#include "link/poll_rules.h"
 #include "link/port_resolver.h"
 #include "runtime/quit_on_signals.h"
 #include "tools/hex.h"
@@ -40,8 +41,6 @@ std::string hex(std::span<const std::uint8_t> bytes) {
     return quellbox::tools::hex(bytes, quellbox::tools::HexDigits::lower);
 }
 
-// One byte at 9600 baud, 8N1: start bit, 8 data bits, stop bit.
-constexpr std::chrono::microseconds byte_time{1042};
 // How long to leave the master alone after it reported a hang-up, instead of spinning on it.
 constexpr milliseconds hangup_backoff{50};
 
@@ -464,7 +463,7 @@ class Simulator {
             if (out.sent < out.bytes.size()) {
                 // From the previous byte's slot, not from now: a late wake-up must not
                 // stretch the whole reply.
-                if (options_.paced) out.due += byte_time;
+                if (options_.paced) out.due += quellbox::link::byte_time;
                 continue;
             }
             say("tx " + hex(out.bytes));

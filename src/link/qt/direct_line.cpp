@@ -201,7 +201,7 @@ class EpollLine final : public DirectLine {
     }
 
     void arm(std::size_t missing_bytes) {
-        arm_at(Clock::now() + static_cast<Clock::rep>(missing_bytes) * ReplyForecast::byte_time +
+        arm_at(Clock::now() + static_cast<Clock::rep>(missing_bytes) * byte_time +
                ReplyForecast::margin);
     }
 

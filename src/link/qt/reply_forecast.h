@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <optional>
 
+#include "link/poll_rules.h"
+
 namespace quellbox::link {
 
 class ReplyForecast {
@@ -29,8 +31,6 @@ class ReplyForecast {
     // The reply is whole: what comes before the next write is no reply to learn from.
     void answered() { written_at_.reset(); }
 
-    // One byte at 9600 baud, 8 data bits, no parity, 1 stop bit: ten bit times.
-    static constexpr std::chrono::nanoseconds byte_time{10 * 1'000'000'000LL / 9600};
     // Added to every look, for a sender's pacing being a little late.
     static constexpr std::chrono::nanoseconds margin = byte_time / 4;
 

@@ -1,7 +1,7 @@
 #pragma once
 // A periodic timer on the clock's own grid: tick n falls due at start + n intervals, to well
 // under a millisecond. Qt rounds every timer's wait up to a whole millisecond, so its ticks
-// wander by up to one, and a board sees that as an uneven poll. On Linux an absolute timerfd
+// wander by up to one, and a board sees that as an uneven poll. On Linux a periodic timerfd
 // drives the ticks; elsewhere, or when no timerfd can be had, a precise QTimer does. Ticks the
 // event loop was too busy to take come as one, as with QTimer.
 
