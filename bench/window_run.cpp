@@ -19,6 +19,7 @@
 #include "callgrind_profiler.h"
 #include "link/qt_serial_port.h"
 #include "processes.h"
+#include "runtime/event_loop.h"
 #include "scripted_operator.h"
 #include "timing_recorder.h"
 #include "tools/board_process.h"
@@ -145,6 +146,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
         if (!own_sim->wait_ready(10s)) return fail("the virtual board did not get ready");
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    runtime::use_qt_event_loop();  // the loop the window runs on
 
     TimingRecorder recorder;
     CallgrindProfiler profiler;

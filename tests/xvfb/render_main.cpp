@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "runtime/event_loop.h"
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (std::getenv("DISPLAY") == nullptr) {
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
     // The port field looks for port links under the runtime folder: keep it private.
     const QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    quellbox::runtime::use_qt_event_loop();  // the loop the window runs on
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/event_loop.h"
 #include "soak.h"
 #include "tools/private_runtime_dir.h"
 
@@ -127,6 +128,7 @@ int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     qInstallMessageHandler(quiet_offscreen_notes);
+    quellbox::runtime::use_qt_event_loop();  // the loop the window runs on
     QApplication app(argc, argv);
     SoakReport report;
     {

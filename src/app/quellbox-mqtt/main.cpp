@@ -10,10 +10,12 @@
 #include "bridge.h"
 #include "bridge_log.h"
 #include "mqtt_connection.h"
+#include "runtime/event_loop.h"
 #include "runtime/quit_on_signals.h"
 
 int main(int argc, char* argv[]) {
     using namespace quellbox::mqtt;
+    quellbox::runtime::use_qt_event_loop();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quellbox-mqtt"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUELLBOX_VERSION));

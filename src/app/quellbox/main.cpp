@@ -6,11 +6,13 @@
 #include <memory>
 
 #include "link/qt_serial_port.h"
+#include "runtime/event_loop.h"
 #include "runtime/quit_on_signals.h"
 #include "runtime/translations.h"
 #include "ui/main_form.h"
 
 int main(int argc, char* argv[]) {
+    quellbox::runtime::use_qt_event_loop();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quellbox"));
     // Lets the desktop match the window to its launcher and theme icon.
