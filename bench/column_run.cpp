@@ -43,11 +43,13 @@ class Observer {
 
     void on_phase(const QByteArray& phase) {
         if (phase == "polling" || phase == "clicking") {
+            polling_ = phase == "polling";
             for (std::size_t i = 0; i < pids_.size(); ++i) {
                 const ProcessCounters now = read_counters(pids_[i]);
-                (phase == "polling" ? processes_[i].polling_start : processes_[i].polling_end) =
-                    now;
+                (polling_ ? processes_[i].polling_start : processes_[i].polling_end) = now;
+                processes_[i].polling_seconds.push_back(now);
             }
+            last_read_us_ = now_us();
         } else if (phase == "counting" && have_strace()) {
             for (std::size_t i = 0; i < pids_.size(); ++i) {
                 counts_.push_back(std::make_unique<SyscallCount>(
@@ -58,6 +60,14 @@ class Observer {
         } else if (phase == "end") {
             finish_counting();
         }
+    }
+
+    // Called between the window's lines: while it polls, reads every process once a second.
+    void read_if_due() {
+        if (!polling_ || now_us() - last_read_us_ < 1'000'000) return;
+        last_read_us_ = now_us();
+        for (std::size_t i = 0; i < pids_.size(); ++i)
+            processes_[i].polling_seconds.push_back(read_counters(pids_[i]));
     }
 
     void finish_counting() {
@@ -75,6 +85,8 @@ class Observer {
     std::vector<qint64> pids_;
     QString folder_;
     std::vector<std::unique_ptr<SyscallCount>> counts_;
+    bool polling_ = false;
+    std::int64_t last_read_us_ = 0;
 };
 
 }  // namespace
@@ -142,6 +154,7 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
             die("the measured run of column " + name + " did not finish");
         }
         child.waitForReadyRead(200);
+        observer.read_if_due();
         pending += child.readAllStandardOutput();
         for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
             const QByteArray line = pending.left(end).trimmed();

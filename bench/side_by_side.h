@@ -17,6 +17,9 @@ struct MeasuredProcess {
     QString name;  // "window", "script", "c_loop"
     ProcessCounters polling_start;
     ProcessCounters polling_end;
+    // Read about once a second from polling_start to polling_end (both included), at the same
+    // moments for every process, so that seconds of a host busy elsewhere can be told apart.
+    std::vector<ProcessCounters> polling_seconds;
     std::vector<SimLine> board;          // its own board's log
     std::map<QString, double> syscalls;  // over the counting phase; empty if not counted
     std::int64_t counting_start_us = 0;
