@@ -34,7 +34,7 @@ QJsonArray loads_json(const std::vector<double>& loads) {
     return out;
 }
 
-// The three measured processes, read and counted at the phases the window announces.
+// The three measured processes, read and counted at the phases the plain window announces.
 class Observer {
   public:
     Observer(std::vector<MeasuredProcess>& processes, std::vector<qint64> pids,
@@ -42,7 +42,7 @@ class Observer {
         : processes_(processes), pids_(std::move(pids)), folder_(folder) {}
 
     void on_phase(const QByteArray& phase) {
-        if (phase == "polling" || phase == "clicking") {
+        if (phase == "polling" || phase == "polled") {
             polling_ = phase == "polling";
             for (std::size_t i = 0; i < pids_.size(); ++i) {
                 const ProcessCounters now = read_counters(pids_[i]);
@@ -89,6 +89,36 @@ class Observer {
     std::int64_t last_read_us_ = 0;
 };
 
+void start_child(QProcess& child, const QStringList& arguments, const std::string& what) {
+    child.start(child.program(), arguments);
+    if (!child.waitForStarted()) die(what + " did not start");
+}
+
+// Follows a started window child to its end, handing the phases it announces to `observer` (if
+// any).
+void follow_child(QProcess& child, double seconds, Observer* observer, const std::string& what) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(static_cast<qint64>(seconds * 1000)) + 60s;
+    QByteArray pending;
+    while (child.state() != QProcess::NotRunning) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            child.kill();
+            child.waitForFinished();
+            die(what + " did not finish");
+        }
+        child.waitForReadyRead(200);
+        if (observer) observer->read_if_due();
+        pending += child.readAllStandardOutput();
+        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            const QByteArray line = pending.left(end).trimmed();
+            pending.remove(0, end + 1);
+            if (observer && line.startsWith("phase ")) observer->on_phase(line.mid(6));
+        }
+    }
+    if (observer) observer->finish_counting();
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) die(what + " failed");
+}
+
 }  // namespace
 
 std::optional<ColumnSetup> column_setup(const QString& label) {
@@ -129,49 +159,43 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     }
     const std::vector<double> load_before = load_average();
 
+    // First the window with every event stamped, for its own figures; then, on the same board,
+    // the window as the program runs it, measured from outside beside the two loops.
     QProcess child;
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.setProgram(o.self);
     const std::int64_t spawn = now_us();
-    child.start(o.self, {QStringLiteral("--window-run"), QStringLiteral("--seconds"),
-                         QString::number(o.seconds), QStringLiteral("--count-seconds"),
-                         QString::number(o.count_seconds), QStringLiteral("--out"), out});
-    if (!child.waitForStarted()) die("the measured run of column " + name + " did not start");
+    const std::string measured = "the measured run of column " + name;
+    start_child(
+        child,
+        {QStringLiteral("--window-run"), QStringLiteral("--seconds"), QString::number(o.seconds),
+         QStringLiteral("--count-seconds"), QStringLiteral("0"), QStringLiteral("--out"), out},
+        measured);
+    follow_child(child, o.seconds, nullptr, measured);
 
     std::vector<MeasuredProcess> processes(3);
     processes[0].name = QStringLiteral("window");
     processes[1].name = QStringLiteral("script");
     processes[2].name = QStringLiteral("c_loop");
-    Observer observer(processes, {child.processId(), script.pid(), c_loop.pid()}, runtime.path());
-    const auto deadline =
-        std::chrono::steady_clock::now() +
-        std::chrono::milliseconds(static_cast<qint64>((o.seconds + o.count_seconds) * 1000)) + 60s;
-    QByteArray pending;
-    while (child.state() != QProcess::NotRunning) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            child.kill();
-            child.waitForFinished();
-            die("the measured run of column " + name + " did not finish");
-        }
-        child.waitForReadyRead(200);
-        observer.read_if_due();
-        pending += child.readAllStandardOutput();
-        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            const QByteArray line = pending.left(end).trimmed();
-            pending.remove(0, end + 1);
-            if (line.startsWith("phase ")) observer.on_phase(line.mid(6));
-        }
-    }
-    observer.finish_counting();
+    QProcess plain;
+    plain.setProcessEnvironment(env);
+    plain.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    plain.setProgram(o.self);
+    const std::string plain_run = "the plain window of column " + name;
+    start_child(plain,
+                {QStringLiteral("--window-run"), QStringLiteral("--plain"),
+                 QStringLiteral("--seconds"), QString::number(o.seconds),
+                 QStringLiteral("--count-seconds"), QString::number(o.count_seconds)},
+                plain_run);
+    Observer observer(processes, {plain.processId(), script.pid(), c_loop.pid()}, runtime.path());
+    follow_child(plain, o.seconds / 3 + o.count_seconds, &observer, plain_run);
     const std::vector<double> load_after = load_average();
     const qint64 busy_pid = busy ? busy->pid() : 0;
     busy.reset();  // SIGKILL by its process id
     board.stop();
     script.stop();
     c_loop.stop();
-    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
-        die("the measured run of column " + name + " failed");
-    }
 
     QFile file(out);
     if (!file.open(QIODevice::ReadOnly)) die("no samples from column " + name);

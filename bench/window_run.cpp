@@ -78,6 +78,12 @@ void announce_phase(const char* phase) {
     std::fflush(stdout);
 }
 
+// The quiet polling of a measured run: a third of it, at least 5 s.
+std::chrono::milliseconds quiet_period(double seconds) {
+    const auto total = std::chrono::milliseconds(static_cast<qint64>(seconds * 1000));
+    return std::max<std::chrono::milliseconds>(5s, total / 3);
+}
+
 int fail(const char* message) {
     std::fprintf(stderr, "quellbox-bench: %s\n", message);
     return 1;
@@ -185,12 +191,11 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     if (callgrind) return profile(profiler, form, options);
 
     const auto total = std::chrono::milliseconds(static_cast<qint64>(options.seconds * 1000));
-    const auto quiet = std::max<std::chrono::milliseconds>(5s, total / 3);
+    const auto quiet = quiet_period(options.seconds);
     const auto clicking = std::max<std::chrono::milliseconds>(1s, total - quiet);
     run_for(1s);  // warm-up
 
     recorder.measuring = true;
-    announce_phase("polling");
     const std::int64_t quiet_start = now_us();
     const CpuTime cpu0 = cpu_time();
     const std::uint64_t alloc0 = allocations();
@@ -201,7 +206,6 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     const std::uint64_t alloc1 = allocations();
     const std::size_t ticks1 = recorder.ticks.size();
 
-    announce_phase("clicking");
     ScriptedOperator operator_(form, recorder);
     operator_.start();
     run_for(clicking);
@@ -210,13 +214,6 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     const std::int64_t end = now_us();
     const CpuTime cpu2 = cpu_time();
     recorder.measuring = false;
-
-    if (options.count_seconds > 0) {
-        // Quiet polling again while the orchestrator counts system calls from outside.
-        announce_phase("counting");
-        run_for(std::chrono::milliseconds(static_cast<qint64>(options.count_seconds * 1000)));
-        announce_phase("end");
-    }
 
     QJsonObject out;
     out[QStringLiteral("mode")] = QStringLiteral("measure");
@@ -268,6 +265,34 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     out[QStringLiteral("clicks")] = clicks;
 
     if (!write_json(options.out_path, out)) return fail("cannot write the samples");
+    return 0;
+}
+
+int run_plain_window(int& argc, char** argv, const WindowRunOptions& options) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    runtime::use_qt_event_loop();
+    QApplication app(argc, argv);
+    auto bare = std::make_unique<link::QtSerialPort>();
+    const link::QtSerialPort* port = bare.get();
+    ui::MainForm form(std::move(bare));
+    auto* open_comm = form.findChild<QPushButton*>(QStringLiteral("open_comm"));
+    if (open_comm == nullptr) return fail("the window has no open_comm");
+    form.centre_on_screen();
+    form.show();
+    run_for(300ms);
+    QTest::mouseClick(open_comm, Qt::LeftButton);
+    if (!port->is_open()) return fail("port 1 did not open (is the virtual board published?)");
+    run_for(1s);  // warm-up
+
+    announce_phase("polling");
+    run_for(quiet_period(options.seconds));
+    announce_phase("polled");
+    if (options.count_seconds > 0) {
+        // Quiet polling again while the orchestrator counts system calls from outside.
+        announce_phase("counting");
+        run_for(std::chrono::milliseconds(static_cast<qint64>(options.count_seconds * 1000)));
+        announce_phase("end");
+    }
     return 0;
 }
 
