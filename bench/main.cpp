@@ -82,7 +82,7 @@ struct Options {
     QString board_sim = QStringLiteral(QUELLBOX_BOARD_SIM);
     int callgrind_ticks = 0;
     bool window_run = false;  // internal: the measured child process
-    bool plain = false;       // internal: ... as the program runs it (see window_run.h)
+    bool plain = false;       // internal: with --window-run, the window as the program runs it
     QString out_path;
 };
 
