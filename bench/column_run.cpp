@@ -34,7 +34,7 @@ QJsonArray loads_json(const std::vector<double>& loads) {
     return out;
 }
 
-// The three measured processes, read and counted at the phases the plain window announces.
+// The measured processes, read and counted at the phases the plain window announces.
 class Observer {
   public:
     Observer(std::vector<MeasuredProcess>& processes, std::vector<qint64> pids,
@@ -152,6 +152,7 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     } else {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
+    ReferenceLoop qt_floor(LoopKind::qt_floor, o.board_sim, setup.paced, env);
     std::unique_ptr<BusyLoop> busy;
     if (setup.loaded) {
         busy = std::make_unique<BusyLoop>();
@@ -174,10 +175,11 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
         measured);
     follow_child(child, o.seconds, nullptr, measured);
 
-    std::vector<MeasuredProcess> processes(3);
+    std::vector<MeasuredProcess> processes(4);
     processes[0].name = QStringLiteral("window");
     processes[1].name = QStringLiteral("script");
     processes[2].name = QStringLiteral("c_loop");
+    processes[3].name = QStringLiteral("qt_floor");
     QProcess plain;
     plain.setProcessEnvironment(env);
     plain.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -188,7 +190,8 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
                  QStringLiteral("--seconds"), QString::number(o.seconds),
                  QStringLiteral("--count-seconds"), QString::number(o.count_seconds)},
                 plain_run);
-    Observer observer(processes, {plain.processId(), script.pid(), c_loop.pid()}, runtime.path());
+    Observer observer(processes, {plain.processId(), script.pid(), c_loop.pid(), qt_floor.pid()},
+                      runtime.path());
     follow_child(plain, o.seconds / 3 + o.count_seconds, &observer, plain_run);
     const std::vector<double> load_after = load_average();
     const qint64 busy_pid = busy ? busy->pid() : 0;
@@ -196,6 +199,7 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     board.stop();
     script.stop();
     c_loop.stop();
+    qt_floor.stop();
 
     QFile file(out);
     if (!file.open(QIODevice::ReadOnly)) die("no samples from column " + name);
@@ -203,6 +207,7 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     processes[0].board = read_sim_log(log);
     processes[1].board = read_sim_log(script.board_log());
     processes[2].board = read_sim_log(c_loop.board_log());
+    processes[3].board = read_sim_log(qt_floor.board_log());
     Column column = analyse(setup.label, run, processes[0].board, spawn);
     column.json[QStringLiteral("side_by_side")] = compare_side_by_side(processes);
     column.json[QStringLiteral("platform")] =

@@ -47,8 +47,9 @@ Runs the real window on the real serial port against quellbox-board-sim --timest
 like an operator, and reports tick timing, latencies, CPU, wake-ups, system calls, memory,
 start-up and allocations, stamping every event it times. Then the same window with nothing
 stamped, as the program runs it, polls quietly for another third of the time: beside it, in the
-same run and each on a board of its own, a pyserial script and a minimal C loop poll at the same
-rate, and all three are measured alike from outside. Columns:
+same run and each on a board of its own, a pyserial script, a minimal C loop and an empty Qt
+window woken as the window is poll at the same rate, and all four are measured alike from
+outside. Columns:
   idle    offscreen, replies paced byte by byte at 9600 baud
   xvfb    the same on a private Xvfb X server
   whole   offscreen, each reply in one write (as USB adapters hand them over)
@@ -211,18 +212,22 @@ const Row rows[] = {
     {"CPU: window", "% core", "side_by_side.window.cpu_percent", "", 3},
     {"CPU: pyserial script", "% core", "side_by_side.script.cpu_percent", "", 3},
     {"CPU: C loop", "% core", "side_by_side.c_loop.cpu_percent", "", 3},
+    {"CPU: Qt floor", "% core", "side_by_side.qt_floor.cpu_percent", "", 3},
     {"  window / script", "x", "side_by_side.ratios.cpu_vs_script", "<= 1", 2},
     {"  window / script, median of its seconds", "x",
      "side_by_side.ratios.cpu_vs_script_median_second", "<= 1", 2},
     {"  share of seconds at or below the script", "",
      "side_by_side.ratios.cpu_vs_script_seconds_at_or_below", "", 2},
     {"  window / C loop", "x", "side_by_side.ratios.cpu_vs_c_loop", "", 2},
+    {"  window / Qt floor", "x", "side_by_side.ratios.cpu_vs_qt_floor", "", 2},
     {"wake-ups per tick: window", "", "side_by_side.window.wakeups_per_tick", "<= 3 / 2", 2},
     {"wake-ups per tick: script", "", "side_by_side.script.wakeups_per_tick", "", 2},
     {"wake-ups per tick: C loop", "", "side_by_side.c_loop.wakeups_per_tick", "", 2},
+    {"wake-ups per tick: Qt floor", "", "side_by_side.qt_floor.wakeups_per_tick", "", 2},
     {"syscalls per tick: window", "", "side_by_side.window.syscalls_per_tick", "", 1},
     {"syscalls per tick: script", "", "side_by_side.script.syscalls_per_tick", "", 1},
     {"syscalls per tick: C loop", "", "side_by_side.c_loop.syscalls_per_tick", "", 1},
+    {"syscalls per tick: Qt floor", "", "side_by_side.qt_floor.syscalls_per_tick", "", 1},
     {"  window brk/mmap/munmap per tick", "", "side_by_side.window.heap_syscalls_per_tick", "0", 2},
     {"tick |period - 50| at board p99: window", "ms",
      "side_by_side.window.tick_deviation_board_p99_ms", "", 2},

@@ -8,15 +8,19 @@ namespace quellbox::bench {
 
 using namespace std::chrono_literals;
 
-ReferenceLoop::ReferenceLoop(LoopKind kind, const QString& board_sim, bool paced)
+ReferenceLoop::ReferenceLoop(LoopKind kind, const QString& board_sim, bool paced,
+                             const QProcessEnvironment& environment)
     : board_log_(runtime_.path() + QStringLiteral("/board.log")) {
     board_ = std::make_unique<tools::BoardProcess>(
         board_launch(board_sim, runtime_.path(), QStringLiteral("board.log"), paced));
     if (!board_->wait_ready(10s)) return;
     const QString device = board_device(board_log_);
     loop_.setProcessChannelMode(QProcess::ForwardedChannels);
+    loop_.setProcessEnvironment(environment);
     if (kind == LoopKind::c_loop) {
         loop_.start(QStringLiteral(QUELLBOX_BENCH_C_LOOP), {device});
+    } else if (kind == LoopKind::qt_floor) {
+        loop_.start(QStringLiteral(QUELLBOX_BENCH_QT_FLOOR), {device});
     } else {
         link::Frame query{};
         link::build_command_frame(query, 1, link::cmd_status_query, 0x00, 0x00);

@@ -1,8 +1,8 @@
 #pragma once
 // The programs the window is measured against, each polling a virtual board of its own at
 // 20 Hz in the same run: a plain pyserial script (what an operator might write instead of
-// using the window) and a minimal C loop (the floor: nothing but the system calls the job
-// needs).
+// using the window), a minimal C loop (the floor: nothing but the system calls the job needs)
+// and an empty Qt window woken as the window is (the toolkit's floor, see qt_floor_loop.cpp).
 
 #include <QProcess>
 #include <QString>
@@ -13,12 +13,15 @@
 
 namespace quellbox::bench {
 
-enum class LoopKind { script, c_loop };
+enum class LoopKind { script, c_loop, qt_floor };
 
 class ReferenceLoop {
   public:
-    // `paced` as for the window's board in the same column.
-    ReferenceLoop(LoopKind kind, const QString& board_sim, bool paced);
+    // `paced` as for the window's board in the same column; `environment` for the loop (the Qt
+    // floor's platform and display).
+    ReferenceLoop(
+        LoopKind kind, const QString& board_sim, bool paced,
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
     ~ReferenceLoop();
     ReferenceLoop(const ReferenceLoop&) = delete;
     ReferenceLoop& operator=(const ReferenceLoop&) = delete;

@@ -104,6 +104,7 @@ QJsonObject compare_side_by_side(const std::vector<MeasuredProcess>& processes) 
     QJsonObject ratios;
     ratios[QStringLiteral("cpu_vs_script")] = ratio("cpu_percent", "script");
     ratios[QStringLiteral("cpu_vs_c_loop")] = ratio("cpu_percent", "c_loop");
+    ratios[QStringLiteral("cpu_vs_qt_floor")] = ratio("cpu_percent", "qt_floor");
     const MeasuredProcess* window_process = nullptr;
     const MeasuredProcess* script_process = nullptr;
     for (const MeasuredProcess& p : processes) {

@@ -14,7 +14,7 @@
 namespace quellbox::bench {
 
 struct MeasuredProcess {
-    QString name;  // "window", "script", "c_loop"
+    QString name;  // "window", "script", "c_loop", "qt_floor"
     ProcessCounters polling_start;
     ProcessCounters polling_end;
     // Read about once a second from polling_start to polling_end (both included), at the same
