@@ -4,9 +4,10 @@
 #      per tick, per status frame and per repaint pass;
 #   2. timing: the real window on the real serial port against the virtual board, in four
 #      columns (offscreen, on Xvfb, with replies in one write, with a busy loop on a second
-#      core), SECONDS measured per column; beside it in each column a pyserial script and a
-#      minimal C loop poll boards of their own, measured alike (CPU, wake-ups, system calls
-#      counted with strace, tick regularity at the board).
+#      core), SECONDS measured per column with every event stamped, then a third more with
+#      nothing stamped; beside that in each column a pyserial script, a minimal C loop and an
+#      empty Qt window woken as the window is (the Qt floor) poll boards of their own, measured
+#      alike (CPU, wake-ups, system calls counted with strace, tick regularity at the board).
 #   3. quellboxctl from the outside: status and on/off against the paced virtual board,
 #      CTL_RUNS times each (default 30), beside --version as the reference;
 #   4. painting a change of all sixteen channels, offscreen and on Xvfb: the window's boxes,
