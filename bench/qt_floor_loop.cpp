@@ -27,10 +27,10 @@
 namespace {
 
 itimerspec after(std::chrono::nanoseconds first, std::chrono::nanoseconds period) {
-    itimerspec spec{};
-    spec.it_value.tv_nsec = static_cast<long>(first.count());
-    spec.it_interval.tv_nsec = static_cast<long>(period.count());
-    return spec;
+    itimerspec timer{};
+    timer.it_value.tv_nsec = static_cast<long>(first.count());
+    timer.it_interval.tv_nsec = static_cast<long>(period.count());
+    return timer;
 }
 
 void drain(int fd) {
