@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "link/frames.h"
+#include "raw_line.h"
 
 namespace {
 
@@ -57,14 +58,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quellbox-bench-c-loop: %s: %s\n", argv[1], std::strerror(errno));
         return 1;
     }
-    termios tio{};
-    ::tcgetattr(fd, &tio);
-    ::cfmakeraw(&tio);
-    ::cfsetspeed(&tio, B9600);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = quellbox::link::frame_size;
-    tio.c_cc[VTIME] = 0;
-    ::tcsetattr(fd, TCSANOW, &tio);
+    quellbox::bench::make_raw_9600(fd, static_cast<cc_t>(quellbox::link::frame_size));
 
     struct sigaction action {};
     action.sa_handler = on_stop;

@@ -21,6 +21,7 @@
 
 #include "link/frames.h"
 #include "link/poll_rules.h"
+#include "raw_line.h"
 #include "runtime/event_loop.h"
 #include "runtime/quit_on_signals.h"
 
@@ -56,12 +57,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quellbox-bench-qt-floor: %s: %s\n", argv[1], std::strerror(errno));
         return 1;
     }
-    termios tio{};
-    ::tcgetattr(port, &tio);
-    ::cfmakeraw(&tio);
-    ::cfsetspeed(&tio, B9600);
-    tio.c_cflag |= CLOCAL | CREAD;
-    ::tcsetattr(port, TCSANOW, &tio);
+    quellbox::bench::make_raw_9600(port, 0);
 
     QWidget window;
     window.resize(320, 240);
