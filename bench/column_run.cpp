@@ -168,11 +168,10 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     child.setProgram(o.self);
     const std::int64_t spawn = now_us();
     const std::string measured = "the measured run of column " + name;
-    start_child(
-        child,
-        {QStringLiteral("--window-run"), QStringLiteral("--seconds"), QString::number(o.seconds),
-         QStringLiteral("--count-seconds"), QStringLiteral("0"), QStringLiteral("--out"), out},
-        measured);
+    start_child(child,
+                {QStringLiteral("--window-run"), QStringLiteral("--seconds"),
+                 QString::number(o.seconds), QStringLiteral("--out"), out},
+                measured);
     follow_child(child, o.seconds, nullptr, measured);
 
     std::vector<MeasuredProcess> processes(4);

@@ -21,6 +21,7 @@
 
 #include "link/frames.h"
 #include "link/poll_rules.h"
+#include "link/timespec_of.h"
 #include "raw_line.h"
 #include "runtime/event_loop.h"
 #include "runtime/quit_on_signals.h"
@@ -28,10 +29,7 @@
 namespace {
 
 itimerspec after(std::chrono::nanoseconds first, std::chrono::nanoseconds period) {
-    itimerspec timer{};
-    timer.it_value.tv_nsec = static_cast<long>(first.count());
-    timer.it_interval.tv_nsec = static_cast<long>(period.count());
-    return timer;
+    return itimerspec{quellbox::link::timespec_of(period), quellbox::link::timespec_of(first)};
 }
 
 void drain(int fd) {

@@ -24,7 +24,6 @@ struct WindowRunOptions {
     // Plain mode: seconds of quiet polling after the measured ones, announced on standard
     // output, for counting system calls from outside (0: none).
     double count_seconds = 0;
-    bool plain = false;  // plain mode (run_plain_window)
     // Callgrind mode when above 0: ticks to profile. This mode starts its own virtual board.
     int callgrind_ticks = 0;
     QString board_sim;  // the simulator program (callgrind mode)

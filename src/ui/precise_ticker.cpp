@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstdint>
+
+#include "link/timespec_of.h"
 #endif
 
 namespace quellbox::ui {
@@ -42,10 +44,7 @@ void PreciseTicker::start() {
     if (fd_ >= 0) {
         // A periodic timerfd advances each expiry from the previous one, not from when it was
         // read: the ticks stay on the grid laid from this start.
-        const auto whole = std::chrono::duration_cast<std::chrono::seconds>(interval_);
-        const timespec period{
-            static_cast<time_t>(whole.count()),
-            static_cast<long>(std::chrono::nanoseconds(interval_ - whole).count())};
+        const timespec period = link::timespec_of(interval_);
         const itimerspec setting{period, period};
         ::timerfd_settime(fd_, 0, &setting, nullptr);
         return;

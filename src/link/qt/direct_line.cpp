@@ -19,6 +19,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+
+#include "link/timespec_of.h"
 #endif
 
 namespace quellbox::link {
@@ -27,12 +29,6 @@ namespace quellbox::link {
 namespace {
 
 using Clock = ReplyForecast::Clock;
-
-timespec timespec_of(Clock::time_point t) {
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch());
-    return timespec{static_cast<time_t>(ns.count() / 1'000'000'000),
-                    static_cast<long>(ns.count() % 1'000'000'000)};
-}
 
 // The handle and an alarm (a timerfd) in one epoll set, which one QSocketNotifier watches for
 // good: pausing the handle is an epoll_ctl, not a notifier switched off and on, which with
@@ -207,7 +203,7 @@ class EpollLine final : public DirectLine {
 
     void arm_at(Clock::time_point t) {
         itimerspec setting{};
-        setting.it_value = timespec_of(t);
+        setting.it_value = timespec_of(t.time_since_epoch());
         ::timerfd_settime(alarm_, TFD_TIMER_ABSTIME, &setting, nullptr);
         quiet_ = true;
     }
