@@ -105,12 +105,45 @@ TEST_P(AcceptedFrame, PaintsEveryChannelStraightFromNotKnownInFixedOrder) {
     ASSERT_EQ(surface.log, not_known);
     const auto frame = test::parse_hex(GetParam());
     const auto relays = static_cast<std::uint16_t>(frame[5] << 8 | frame[6]);
-    for (int i = 0; i < 2; ++i) {  // the same frame again is painted again in full
-        surface.log.clear();
+    surface.log.clear();
+    receive(GetParam());
+    EXPECT_EQ(surface.log, painted_from(relays));
+}
+
+// The same report again leaves the looks as they are; once any other look was given in between
+// (the board fell silent, the port was closed and opened again), it is painted in full again.
+TEST_P(AcceptedFrame, SameReportAgainIsPaintedInFullWheneverOtherLooksCameBetween) {
+    open();
+    const auto frame = test::parse_hex(GetParam());
+    const auto relays = static_cast<std::uint16_t>(frame[5] << 8 | frame[6]);
+    receive(GetParam());
+    const auto colours = surface.colours;
+    const auto captions = surface.captions;
+    for (int i = 0; i < 3; ++i) {
+        ticks(1);
         receive(GetParam());
-        EXPECT_EQ(surface.log, painted_from(relays));
-        ticks(2);
+        EXPECT_EQ(surface.colours, colours);
+        EXPECT_EQ(surface.captions, captions);
     }
+
+    ticks(6);  // silent: every channel not-known
+    ASSERT_EQ(surface.colours[1], colour_not_known);
+    surface.log.clear();
+    receive(GetParam());
+    EXPECT_EQ(surface.log, painted_from(relays)) << "after the board fell silent";
+
+    logic.open_comm_Click();  // closed
+    logic.open_comm_Click();  // open again: not-known
+    surface.log.clear();
+    receive(GetParam());
+    EXPECT_EQ(surface.log, painted_from(relays)) << "after the port was opened again";
+
+    const auto other = static_cast<std::uint16_t>(relays ^ 0x0101);  // channels 1 and 9 flip
+    const auto other_frame = link::build_status_frame(frame[1], other);
+    surface.log.clear();
+    port.feed(other_frame);
+    port.raise_comm();
+    EXPECT_EQ(surface.log, painted_from(other)) << "a different report";
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, AcceptedFrame,

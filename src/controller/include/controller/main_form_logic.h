@@ -62,6 +62,9 @@ class MainFormLogic {
     std::string open_device;     // the device of the last successful open
     std::int32_t link_countdown = 0;
     std::optional<link::Frame> rx_bytes;  // the last frame read whole, valid or not
+    // The relays the sixteen looks show, while they are still those of the last status shown;
+    // none once any other look has been given since.
+    std::optional<link::RelayMap> shown_relays;
 };
 
 }  // namespace quellbox::controller
