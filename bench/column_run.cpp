@@ -191,7 +191,7 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
                 plain_run);
     Observer observer(processes, {plain.processId(), script.pid(), c_loop.pid(), qt_floor.pid()},
                       runtime.path());
-    follow_child(plain, o.seconds / 3 + o.count_seconds, &observer, plain_run);
+    follow_child(plain, o.seconds + o.count_seconds, &observer, plain_run);
     const std::vector<double> load_after = load_average();
     const qint64 busy_pid = busy ? busy->pid() : 0;
     busy.reset();  // SIGKILL by its process id

@@ -46,7 +46,7 @@ constexpr const char* usage = R"(usage: quellbox-bench [options]
 Runs the real window on the real serial port against quellbox-board-sim --timestamps, clicks
 like an operator, and reports tick timing, latencies, CPU, wake-ups, system calls, memory,
 start-up and allocations, stamping every event it times. Then the same window with nothing
-stamped, as the program runs it, polls quietly for another third of the time: beside it, in the
+stamped, as the program runs it, polls quietly for as long again: beside it, in the
 same run and each on a board of its own, a pyserial script, a minimal C loop and an empty Qt
 window woken as the window is poll at the same rate, and all four are measured alike from
 outside. Columns:
@@ -56,7 +56,7 @@ outside. Columns:
   loaded  as idle, with a busy loop on a second core
 
   --seconds N           measured seconds per column (default 60): a third quiet polling,
-                        the rest with a click about every half second; then a third more
+                        the rest with a click about every half second; then as long again
                         for the side-by-side
   --json PATH           write every figure and the plotted samples as JSON
   --text PATH           write the table (it always goes to stdout too)

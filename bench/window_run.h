@@ -19,7 +19,8 @@ namespace quellbox::bench {
 
 struct WindowRunOptions {
     // Measure mode: quiet polling for a third of this (at least 5 s), then polling with a
-    // scripted click about every half second for the rest.
+    // scripted click about every half second for the rest. Plain mode: quiet polling for all
+    // of it.
     double seconds = 60;
     // Plain mode: seconds of quiet polling after the measured ones, announced on standard
     // output, for counting system calls from outside (0: none).

@@ -4,7 +4,7 @@
 #      per tick, per status frame and per repaint pass;
 #   2. timing: the real window on the real serial port against the virtual board, in four
 #      columns (offscreen, on Xvfb, with replies in one write, with a busy loop on a second
-#      core), SECONDS measured per column with every event stamped, then a third more with
+#      core), SECONDS measured per column with every event stamped, then as long again with
 #      nothing stamped; beside that in each column a pyserial script, a minimal C loop and an
 #      empty Qt window woken as the window is (the Qt floor) poll boards of their own, measured
 #      alike (CPU, wake-ups, system calls counted with strace, tick regularity at the board).
