@@ -127,6 +127,7 @@ class EpollLine final : public DirectLine {
             return;
         }
         if (fill == Fill::got && !alarm_rang) forecast_.woke(Clock::now(), count_, threshold_);
+        if (fill == Fill::got && alarm_rang) forecast_.looked(count_, threshold_);
 
         if (count_ >= threshold_) {
             forecast_.answered();

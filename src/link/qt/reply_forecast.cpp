@@ -7,6 +7,7 @@ namespace quellbox::link {
 std::optional<ReplyForecast::Clock::time_point> ReplyForecast::written(Clock::time_point now,
                                                                        std::size_t reply_bytes) {
     written_at_ = now;
+    seen_in_part_ = false;
     if (in_pieces_ < remembered || reply_bytes == 0) return std::nullopt;
     if (++since_watched_ >= watch_every) {
         since_watched_ = 0;
@@ -22,7 +23,9 @@ void ReplyForecast::woke(Clock::time_point now, std::size_t waiting, std::size_t
     const Clock::time_point asked = *written_at_;
     written_at_.reset();
     if (waiting >= reply_bytes) {
-        in_pieces_ = 0;
+        // Whole at this wake-up: the board hands its replies over in one piece, unless a look
+        // found part of this one before (then it was only late, and its delay says nothing).
+        if (!seen_in_part_) in_pieces_ = 0;
         return;
     }
     // Paced bytes: the first of those waiting came (waiting - 1) byte times before the newest.

@@ -28,6 +28,13 @@ class ReplyForecast {
     // the newest just now. Only the first such wake-up after a write teaches anything.
     void woke(Clock::time_point now, std::size_t waiting, std::size_t reply_bytes);
 
+    // The line looked when the reply was due and found `waiting` bytes of it. Part of a reply
+    // means it comes in pieces, even when the wake-up for its next byte finds it whole: a reply
+    // a little late must not make the line watch the next several from their first byte again.
+    void looked(std::size_t waiting, std::size_t reply_bytes) {
+        if (written_at_) seen_in_part_ = waiting > 0 && waiting < reply_bytes;
+    }
+
     // The reply is whole: what comes before the next write is no reply to learn from.
     void answered() { written_at_.reset(); }
 
@@ -45,6 +52,7 @@ class ReplyForecast {
     // Replies watched for that came in pieces, since the last that came whole.
     std::size_t in_pieces_ = 0;
     unsigned since_watched_ = 0;
+    bool seen_in_part_ = false;  // the reply to the last write, by a look before it was whole
 };
 
 }  // namespace quellbox::link
