@@ -86,7 +86,7 @@ TEST_F(WindowTest, OperatorOpensTogglesSetsAllClosesAndReopens) {
     EXPECT_TRUE(window.shows(relays(0x0000)));
 }
 
-TEST_F(WindowTest, SilentBoardKeepsTheLastLookFiveTicksAndTurnsYellowOnTheSixth) {
+TEST_F(WindowTest, SilentBoardKeepsTheLastLookFiveTicksTurnsYellowOnTheSixthAndComesBack) {
     sim = std::make_unique<BoardSim>(QStringList{"--initial", "8001"});
     window.click("open_comm");
     ASSERT_TRUE(window.shows(relays(0x8001)));
@@ -108,6 +108,11 @@ TEST_F(WindowTest, SilentBoardKeepsTheLastLookFiveTicksAndTurnsYellowOnTheSixth)
         EXPECT_EQ(after[k].looks, relays(0x8001)) << "silent tick " << k + 1;
     }
     EXPECT_EQ(after[5].looks, all(not_known)) << "silent tick 6";
+
+    // Addressed again, the board reports the relays it reported before the silence: the
+    // window shows them again, not the not-known look it gave in between.
+    QTest::keyClick(window.control("VScroll1"), Qt::Key_Down);
+    EXPECT_TRUE(window.shows(relays(0x8001)));
 }
 
 TEST_F(WindowTest, HangUpClosesThePortWithOneNoticeThenTheRepublishedBoardReopens) {
