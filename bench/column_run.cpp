@@ -97,8 +97,7 @@ void start_child(QProcess& child, const QStringList& arguments, const std::strin
 // Follows a started window child to its end, handing the phases it announces to `observer` (if
 // any).
 void follow_child(QProcess& child, double seconds, Observer* observer, const std::string& what) {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(static_cast<qint64>(seconds * 1000)) + 60s;
+    const auto deadline = std::chrono::steady_clock::now() + tools::span_of_seconds(seconds) + 60s;
     QByteArray pending;
     while (child.state() != QProcess::NotRunning) {
         if (std::chrono::steady_clock::now() > deadline) {

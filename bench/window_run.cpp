@@ -80,7 +80,7 @@ void announce_phase(const char* phase) {
 
 // The quiet polling of a measured run: a third of it, at least 5 s.
 std::chrono::milliseconds quiet_period(double seconds) {
-    const auto total = std::chrono::milliseconds(static_cast<qint64>(seconds * 1000));
+    const auto total = tools::span_of_seconds(seconds);
     return std::max<std::chrono::milliseconds>(5s, total / 3);
 }
 
@@ -190,7 +190,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
 
     if (callgrind) return profile(profiler, form, options);
 
-    const auto total = std::chrono::milliseconds(static_cast<qint64>(options.seconds * 1000));
+    const auto total = tools::span_of_seconds(options.seconds);
     const auto quiet = quiet_period(options.seconds);
     const auto clicking = std::max<std::chrono::milliseconds>(1s, total - quiet);
     run_for(1s);  // warm-up
@@ -287,12 +287,12 @@ int run_plain_window(int& argc, char** argv, const WindowRunOptions& options) {
     // As long as the whole stamped run: the host's busy spells on this kind of machine last
     // tens of seconds, and a short phase can fall inside one from start to end.
     announce_phase("polling");
-    run_for(std::chrono::milliseconds(static_cast<qint64>(options.seconds * 1000)));
+    run_for(tools::span_of_seconds(options.seconds));
     announce_phase("polled");
     if (options.count_seconds > 0) {
         // Quiet polling again while the orchestrator counts system calls from outside.
         announce_phase("counting");
-        run_for(std::chrono::milliseconds(static_cast<qint64>(options.count_seconds * 1000)));
+        run_for(tools::span_of_seconds(options.count_seconds));
         announce_phase("end");
     }
     return 0;

@@ -126,8 +126,13 @@ class EpollLine final : public DirectLine {
             lose(Loss::hung_up, {});
             return;
         }
-        if (fill == Fill::got && !alarm_rang) forecast_.woke(Clock::now(), count_, threshold_);
-        if (fill == Fill::got && alarm_rang) forecast_.looked(count_, threshold_);
+        if (fill == Fill::got) {
+            if (alarm_rang) {
+                forecast_.looked(count_, threshold_);
+            } else {
+                forecast_.woke(Clock::now(), count_, threshold_);
+            }
+        }
 
         if (count_ >= threshold_) {
             forecast_.answered();

@@ -24,4 +24,9 @@ inline double seconds(const timespec& t) {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
+// A duration given in seconds on a command line, as a span to wait for.
+inline std::chrono::milliseconds span_of_seconds(double seconds) {
+    return std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000));
+}
+
 }  // namespace quellbox::tools
