@@ -8,7 +8,6 @@
 // own reading and writing.
 #ifdef Q_OS_LINUX
 #include <poll.h>
-#include <sys/epoll.h>
 #include <sys/timerfd.h>
 #include <termios.h>
 #include <unistd.h>
@@ -30,24 +29,26 @@ namespace {
 
 using Clock = ReplyForecast::Clock;
 
-// The handle and an alarm (a timerfd) in one epoll set, which one QSocketNotifier watches for
-// good: pausing the handle is an epoll_ctl, not a notifier switched off and on, which with
-// GLib's event loop would allocate and wake the loop each time. epoll reports a hang-up of the
-// handle even while it is paused. Both are edge-triggered: each expiry of the alarm is reported
-// once, so it need not be read; and the handle is looked at only when bytes arrive. Watched
-// level-triggered, every turn of the event loop made the kernel ask the tty whether input
-// waits, and that question waits for any byte the driver is handing over at that moment.
-class EpollLine final : public DirectLine {
+// The handle and an alarm (a timerfd), each under a QSocketNotifier of its own. Pausing the
+// handle switches its notifier off, which on Qt's own event loop (the window's and the bridge's)
+// is bookkeeping without a system call. Side by side on paced boards, one CPU each, this shape
+// cost about 0.8 of one epoll set holding both: that set was asked about its ready list at every
+// turn of the loop and changed by two epoll_ctl calls per reply. The handle is watched
+// level-triggered only from the end of one reply to the next frame and while a reply's first
+// byte is awaited, never while the line waits for the rest of a reply. A hang-up keeps the handle
+// readable, so it is seen at the next look or wake-up and, since every poll writes, within a tick.
+class NotifierLine final : public DirectLine {
   public:
-    EpollLine(int handle, int epoll, int alarm, Handlers handlers)
+    NotifierLine(int handle, int alarm, Handlers handlers)
         : handle_(handle),
-          epoll_(epoll),
           alarm_(alarm),
-          notifier_(epoll, QSocketNotifier::Read, this),
+          reader_(handle, QSocketNotifier::Read, this),
+          alarm_notifier_(alarm, QSocketNotifier::Read, this),
           handlers_(std::move(handlers)) {
-        connect(&notifier_, &QSocketNotifier::activated, this, &EpollLine::on_activity);
+        connect(&reader_, &QSocketNotifier::activated, this, [this] { on_activity(false); });
+        connect(&alarm_notifier_, &QSocketNotifier::activated, this, &NotifierLine::on_alarm);
     }
-    ~EpollLine() override { shut(); }
+    ~NotifierLine() override { shut(); }
 
     void set_threshold(std::size_t bytes) override { threshold_ = std::max<std::size_t>(bytes, 1); }
     std::size_t waiting() const override { return count_; }
@@ -62,7 +63,7 @@ class EpollLine final : public DirectLine {
     }
 
     void clear() override {
-        if (epoll_ < 0) return;
+        if (alarm_ < 0) return;
         ::tcflush(handle_, TCIFLUSH);
         head_ = 0;
         count_ = 0;
@@ -71,10 +72,8 @@ class EpollLine final : public DirectLine {
     }
 
     std::optional<std::size_t> write(std::span<const std::uint8_t> bytes) override {
-        if (epoll_ < 0) return std::nullopt;
-        // Whether to look for the reply only once it can be whole is settled before the frame
-        // goes: pausing the handle makes the kernel look at it, and right after the write that
-        // look may have to wait until the board's first byte has been processed.
+        if (alarm_ < 0) return std::nullopt;
+        // Settled before the frame goes, so that the reply's first byte cannot wake us.
         const std::optional<Clock::time_point> whole_at =
             count_ < threshold_ ? forecast_.written(Clock::now(), threshold_) : std::nullopt;
         if (whole_at) watch(false);
@@ -93,39 +92,28 @@ class EpollLine final : public DirectLine {
     }
 
     void shut() override {
-        if (epoll_ < 0) return;
-        notifier_.setEnabled(false);
-        ::close(epoll_);
+        if (alarm_ < 0) return;
+        reader_.setEnabled(false);
+        alarm_notifier_.setEnabled(false);
         ::close(alarm_);
-        epoll_ = -1;
         alarm_ = -1;
     }
 
   private:
     enum class Fill { got, nothing, lost };
 
-    void on_activity() {
-        std::array<epoll_event, 2> events{};
-        const int ready = ::epoll_wait(epoll_, events.data(), events.size(), 0);
-        bool alarm_rang = false;
-        bool hung_up = false;
-        for (int i = 0; i < ready; ++i) {
-            if (events[static_cast<std::size_t>(i)].data.fd == alarm_) {
-                alarm_rang = true;
-            } else if ((events[static_cast<std::size_t>(i)].events & (EPOLLHUP | EPOLLERR)) != 0) {
-                hung_up = true;
-            }
-        }
-        if (alarm_rang) quiet_ = false;
-        // Reported once only: remembered until the bytes read with it have been handed on.
-        hung_up_ = hung_up_ || hung_up;
+    void on_alarm() {
+        std::uint64_t expirations = 0;
+        (void)!::read(alarm_, &expirations, sizeof expirations);
+        // A reply handed on by a wake-up of the handle in the same turn of the loop has
+        // already called the look off.
+        if (quiet_) on_activity(true);
+    }
 
+    void on_activity(bool alarm_rang) {
+        if (alarm_rang) quiet_ = false;
         const Fill fill = read_handle();
         if (fill == Fill::lost) return;  // reported; nothing here may be touched any more
-        if (hung_up_ && fill == Fill::nothing) {
-            lose(Loss::hung_up, {});
-            return;
-        }
         if (fill == Fill::got) {
             if (alarm_rang) {
                 forecast_.looked(count_, threshold_);
@@ -138,13 +126,11 @@ class EpollLine final : public DirectLine {
             forecast_.answered();
             disarm();
             watch(true);
-            come_back_for_hang_up();
             if (fill == Fill::got && handlers_.arrived) handlers_.arrived();
             return;
         }
         if (count_ == buffer_.size()) {  // nobody takes: leave the rest in the driver
             watch(false);
-            come_back_for_hang_up();
             return;
         }
         if (fill == Fill::got && !alarm_rang) {
@@ -156,13 +142,6 @@ class EpollLine final : public DirectLine {
             // start another).
             watch(true);
         }
-        come_back_for_hang_up();
-    }
-
-    // A hang-up that came with bytes is told once those have been handed on: the alarm brings
-    // us back at once, and the next look finds nothing more to read.
-    void come_back_for_hang_up() {
-        if (hung_up_) arm_at(Clock::now());
     }
 
     Fill read_handle() {
@@ -193,12 +172,8 @@ class EpollLine final : public DirectLine {
     }
 
     void watch(bool on) {
-        if (watching_ == on || epoll_ < 0) return;
-        epoll_event event{};
-        // Hang-ups and errors are reported either way.
-        event.events = std::uint32_t{EPOLLET} | (on ? std::uint32_t{EPOLLIN} : 0U);
-        event.data.fd = handle_;
-        ::epoll_ctl(epoll_, EPOLL_CTL_MOD, handle_, &event);
+        if (watching_ == on || alarm_ < 0) return;
+        reader_.setEnabled(on);
         watching_ = on;
     }
 
@@ -228,9 +203,9 @@ class EpollLine final : public DirectLine {
     }
 
     int handle_;
-    int epoll_;
-    int alarm_;
-    QSocketNotifier notifier_;
+    int alarm_;  // -1 once shut
+    QSocketNotifier reader_;
+    QSocketNotifier alarm_notifier_;
     Handlers handlers_;
     ReplyForecast forecast_;
     std::array<std::uint8_t, 256> buffer_{};
@@ -239,7 +214,6 @@ class EpollLine final : public DirectLine {
     std::size_t threshold_ = 1;
     bool watching_ = true;
     bool quiet_ = false;
-    bool hung_up_ = false;
 };
 
 }  // namespace
@@ -255,22 +229,10 @@ std::unique_ptr<DirectLine> take_over_line(QSerialPort& port, DirectLine::Handle
     }
     if (qt_reader == nullptr) return nullptr;
 
-    const int epoll = ::epoll_create1(EPOLL_CLOEXEC);
     const int alarm = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    epoll_event watched{};
-    watched.events = std::uint32_t{EPOLLIN} | std::uint32_t{EPOLLET};
-    watched.data.fd = handle;
-    epoll_event alarm_event{};
-    alarm_event.events = std::uint32_t{EPOLLIN} | std::uint32_t{EPOLLET};
-    alarm_event.data.fd = alarm;
-    if (epoll < 0 || alarm < 0 || ::epoll_ctl(epoll, EPOLL_CTL_ADD, handle, &watched) != 0 ||
-        ::epoll_ctl(epoll, EPOLL_CTL_ADD, alarm, &alarm_event) != 0) {
-        if (epoll >= 0) ::close(epoll);
-        if (alarm >= 0) ::close(alarm);
-        return nullptr;
-    }
+    if (alarm < 0) return nullptr;
     qt_reader->setEnabled(false);
-    return std::make_unique<EpollLine>(handle, epoll, alarm, std::move(handlers));
+    return std::make_unique<NotifierLine>(handle, alarm, std::move(handlers));
 }
 
 #else
