@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "cpu_pinning.h"
 #include "process_counters.h"
 #include "reference_loop.h"
 #include "side_by_side.h"
@@ -155,6 +156,7 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     std::unique_ptr<BusyLoop> busy;
     if (setup.loaded) {
         busy = std::make_unique<BusyLoop>();
+        if (o.core) keep_off_core(busy->pid(), *o.core);
         QThread::msleep(300);  // let it take its core
     }
     const std::vector<double> load_before = load_average();

@@ -4,6 +4,7 @@
 // measured from outside at the same moments the child announces.
 
 #include <QString>
+#include <optional>
 
 #include "analysis.h"
 #include "processes.h"
@@ -25,7 +26,8 @@ struct ColumnOptions {
     double seconds = 60;
     double count_seconds = 5;  // the system-call counting phase
     QString board_sim;
-    QString self;  // this program, run again with --window-run
+    QString self;             // this program, run again with --window-run
+    std::optional<int> core;  // the one core the measured processes share, if pinned
 };
 
 // Exits the bench with a message when the column cannot be measured.

@@ -28,6 +28,7 @@
 #include "analysis.h"
 #include "callgrind_summary.h"
 #include "column_run.h"
+#include "cpu_pinning.h"
 #include "plot.h"
 #include "processes.h"
 #include "tools/private_runtime_dir.h"
@@ -65,6 +66,9 @@ outside. Columns:
   --columns LIST        idle,xvfb,whole,loaded (default) or some of them
   --count-seconds N     seconds of counting system calls with strace after each column (5)
   --board-sim PATH      the virtual board (default: the one built with this program)
+  --spread              leave the measured processes to the scheduler; by default they all
+                        share one core (the busy loop another), where side-by-side figures
+                        hold still from one run to the next
 
   --callgrind-ticks N   profile N poll ticks instead (run under valgrind --tool=callgrind
                         --instr-atstart=no --collect-atstart=no); starts its own board
@@ -82,6 +86,7 @@ struct Options {
     double count_seconds = 5;
     QString board_sim = QStringLiteral(QUELLBOX_BOARD_SIM);
     int callgrind_ticks = 0;
+    bool spread = false;
     bool window_run = false;  // internal: the measured child process
     bool plain = false;       // internal: with --window-run, the window as the program runs it
     QString out_path;
@@ -131,6 +136,8 @@ Options parse(int argc, char** argv) {
             o.count_seconds = value().toDouble(&ok);
             if (!ok || o.count_seconds < 0 || o.count_seconds > 600)
                 die("--count-seconds: 0 to 600", 2);
+        } else if (arg == "--spread") {
+            o.spread = true;
         } else if (arg == "--window-run") {
             o.window_run = true;
         } else if (arg == "--plain") {
@@ -240,12 +247,15 @@ const Row rows[] = {
     {"worst gap at board: C loop", "ms", "side_by_side.c_loop.worst_gap_board_ms", "", 1},
 };
 
-QString table(const std::vector<Column>& columns, const QJsonObject& callgrind, double seconds) {
+QString table(const std::vector<Column>& columns, const QJsonObject& callgrind, double seconds,
+              std::optional<int> core) {
     QString out;
     auto line = [&](const QString& text) { out += text + QLatin1Char('\n'); };
-    line(QStringLiteral("quellbox-bench: %1 s per column, %2")
+    line(QStringLiteral("quellbox-bench: %1 s per column, %2; %3")
              .arg(seconds)
-             .arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
+             .arg(QDateTime::currentDateTime().toString(Qt::ISODate))
+             .arg(core ? QStringLiteral("every measured process on core %1").arg(*core)
+                       : QStringLiteral("processes where the scheduler put them")));
     for (const Column& c : columns) {
         const QJsonArray before = c.json.value(QStringLiteral("load_average_before")).toArray();
         const QJsonArray after = c.json.value(QStringLiteral("load_average_after")).toArray();
@@ -348,17 +358,18 @@ int orchestrate(int argc, char** argv, const Options& o) {
     const QString self = QCoreApplication::applicationFilePath();
 
     tools::PrivateRuntimeDir runtime(QStringLiteral("quellbox-bench"));
+    const std::optional<int> core = o.spread ? std::nullopt : pin_to_one_core();
     std::vector<Column> columns;
     for (const QString& label : o.columns) {
         std::fprintf(stderr, "quellbox-bench: column %s, %g s ...\n",
                      label.toLocal8Bit().constData(), o.seconds);
-        const ColumnOptions options{o.seconds, o.count_seconds, o.board_sim, self};
+        const ColumnOptions options{o.seconds, o.count_seconds, o.board_sim, self, core};
         columns.push_back(run_column(options, *column_setup(label), runtime));
     }
     const QJsonObject callgrind =
         o.callgrind_dir.isEmpty() ? QJsonObject{} : summarize_callgrind(o.callgrind_dir);
 
-    const QString text = table(columns, callgrind, o.seconds);
+    const QString text = table(columns, callgrind, o.seconds, core);
     std::fputs(text.toLocal8Bit().constData(), stdout);
     if (!o.text_path.isEmpty() && !write_file(o.text_path, text.toUtf8()))
         die("cannot write --text");
@@ -368,6 +379,8 @@ int orchestrate(int argc, char** argv, const Options& o) {
         root[QStringLiteral("tool")] = QStringLiteral("quellbox-bench");
         root[QStringLiteral("date")] = QDateTime::currentDateTime().toString(Qt::ISODate);
         root[QStringLiteral("seconds_per_column")] = o.seconds;
+        root[QStringLiteral("measured_on_core")] =
+            core ? QJsonValue(*core) : QJsonValue(QJsonValue::Null);
         root[QStringLiteral("machine")] = QJsonObject{
             {QStringLiteral("cores"), QThread::idealThreadCount()},
             {QStringLiteral("kernel"), QSysInfo::kernelVersion()},

@@ -1,0 +1,20 @@
+#pragma once
+// Where the bench's measured processes run. Left to the scheduler, a process and its board
+// land on the same core or on two and wander between them; on a virtual machine a wake-up
+// across cores costs several times one within a core, so a process's CPU in one ten-second
+// stretch could be twice what an identical process beside it used. On one core the programs
+// compared side by side share the same conditions.
+
+#include <QtGlobal>
+#include <optional>
+
+namespace quellbox::bench {
+
+// Confines this process, and every process it starts from now on, to the last core it may
+// use; that core, or nothing when it cannot be done.
+std::optional<int> pin_to_one_core();
+
+// Moves process `pid` off `core`, when any other core is allowed.
+void keep_off_core(qint64 pid, int core);
+
+}  // namespace quellbox::bench
