@@ -304,6 +304,34 @@ TEST_F(PtyLink, ClearInputDropsBothBufferedAndQueuedBytes) {
     EXPECT_EQ(later, (Bytes{0xC1, 0xC2}));
 }
 
+// Bytes nobody takes fill the port's own buffer and the rest stays in the driver, not looked
+// at again until some are taken: no core spent on them meanwhile, and none lost or reordered.
+TEST_F(PtyLink, BytesNobodyTakesWaitWithoutSpinningAndComeWholeAndInOrderOnceTaken) {
+    int events = 0;
+    port.set_on_comm([&] { ++events; });
+    port.set_rthreshold(8);
+    Bytes sent(600);
+    for (std::size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<std::uint8_t>(i * 7);
+    pty.write(sent);
+    ASSERT_TRUE(wait_until([&] { return events >= 1; }));
+
+    const double cpu_before = cpu_seconds();
+    const auto wall_before = std::chrono::steady_clock::now();
+    settle(300ms);
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_before).count();
+    EXPECT_LT((cpu_seconds() - cpu_before) / wall, 0.5);
+
+    Bytes got = take(port);
+    port.set_on_comm([&] {
+        const Bytes more = take(port);
+        got.insert(got.end(), more.begin(), more.end());
+    });
+    ASSERT_TRUE(wait_until([&] { return got.size() >= sent.size(); })) << got.size();
+    settle(50ms);
+    EXPECT_EQ(got, sent);
+}
+
 TEST_F(PtyLink, HangUpClosesThePortAndIsReportedOnceWithoutSpinning) {
     int reports = 0;
     bool open_in_report = true;

@@ -122,14 +122,17 @@ class NotifierLine final : public DirectLine {
             }
         }
 
+        // Full, nobody takes: the rest stays in the driver, unwatched until some are taken (a
+        // readable handle watched would call us back at every turn of the loop).
+        const bool full = count_ == buffer_.size();
         if (count_ >= threshold_) {
             forecast_.answered();
             disarm();
-            watch(true);
+            watch(!full);
             if (fill == Fill::got && handlers_.arrived) handlers_.arrived();
             return;
         }
-        if (count_ == buffer_.size()) {  // nobody takes: leave the rest in the driver
+        if (full) {
             watch(false);
             return;
         }
