@@ -173,7 +173,10 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
                 {QStringLiteral("--window-run"), QStringLiteral("--seconds"),
                  QString::number(o.seconds), QStringLiteral("--out"), out},
                 measured);
-    follow_child(child, o.seconds, nullptr, measured);
+    {
+        const AwayFromCore away(o.core);
+        follow_child(child, o.seconds, nullptr, measured);
+    }
 
     std::vector<MeasuredProcess> processes(4);
     processes[0].name = QStringLiteral("window");
@@ -192,7 +195,11 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
                 plain_run);
     Observer observer(processes, {plain.processId(), script.pid(), c_loop.pid(), qt_floor.pid()},
                       runtime.path());
-    follow_child(plain, o.seconds + o.count_seconds, &observer, plain_run);
+    {
+        // strace, started meanwhile to count system calls, runs off the core as well.
+        const AwayFromCore away(o.core);
+        follow_child(plain, o.seconds + o.count_seconds, &observer, plain_run);
+    }
     const std::vector<double> load_after = load_average();
     const qint64 busy_pid = busy ? busy->pid() : 0;
     busy.reset();  // SIGKILL by its process id

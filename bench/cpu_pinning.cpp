@@ -3,6 +3,21 @@
 #include <sched.h>
 
 namespace quellbox::bench {
+namespace {
+
+cpu_set_t only(int core) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(core, &set);
+    return set;
+}
+
+// Of the calling thread; what it starts afterwards inherits them.
+bool set_own_cores(const cpu_set_t& cores) {
+    return ::sched_setaffinity(0, sizeof cores, &cores) == 0;
+}
+
+}  // namespace
 
 std::optional<int> pin_to_one_core() {
     cpu_set_t allowed;
@@ -10,10 +25,7 @@ std::optional<int> pin_to_one_core() {
     if (::sched_getaffinity(0, sizeof allowed, &allowed) != 0) return std::nullopt;
     for (int core = CPU_SETSIZE - 1; core >= 0; --core) {
         if (!CPU_ISSET(core, &allowed)) continue;
-        cpu_set_t one;
-        CPU_ZERO(&one);
-        CPU_SET(core, &one);
-        if (::sched_setaffinity(0, sizeof one, &one) != 0) return std::nullopt;
+        if (!set_own_cores(only(core))) return std::nullopt;
         return core;
     }
     return std::nullopt;
@@ -27,6 +39,14 @@ void keep_off_core(qint64 pid, int core) {
     }
     // Fails, harmlessly, when no other core exists.
     (void)::sched_setaffinity(static_cast<pid_t>(pid), sizeof others, &others);
+}
+
+AwayFromCore::AwayFromCore(std::optional<int> core) : core_(core) {
+    if (core_) keep_off_core(0, *core_);  // 0: the calling thread
+}
+
+AwayFromCore::~AwayFromCore() {
+    if (core_) (void)set_own_cores(only(*core_));
 }
 
 }  // namespace quellbox::bench

@@ -17,4 +17,18 @@ std::optional<int> pin_to_one_core();
 // Moves process `pid` off `core`, when any other core is allowed.
 void keep_off_core(qint64 pid, int core);
 
+// While it lives, the calling thread runs off `core` (when one is given and another core is
+// allowed), so that the bench's own reading and waiting do not hold up the processes it
+// measures there; processes it starts meanwhile run off that core too.
+class AwayFromCore {
+  public:
+    explicit AwayFromCore(std::optional<int> core);
+    ~AwayFromCore();
+    AwayFromCore(const AwayFromCore&) = delete;
+    AwayFromCore& operator=(const AwayFromCore&) = delete;
+
+  private:
+    std::optional<int> core_;
+};
+
 }  // namespace quellbox::bench
