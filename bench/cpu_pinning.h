@@ -1,9 +1,9 @@
 #pragma once
 // Where the bench's measured processes run. Left to the scheduler, a process and its board
-// land on the same core or on two and wander between them; on a virtual machine a wake-up
-// across cores costs several times one within a core, so a process's CPU in one ten-second
-// stretch could be twice what an identical process beside it used. On one core the programs
-// compared side by side share the same conditions.
+// land on the same core or on two and wander between them, and on a virtual machine that alone
+// made one program use twice the CPU of another doing nearly the same beside it in one
+// ten-second stretch and half of it in the next. On one core the programs compared side by side
+// share the same conditions.
 
 #include <QtGlobal>
 #include <optional>

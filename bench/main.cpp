@@ -68,7 +68,7 @@ outside. Columns:
   --board-sim PATH      the virtual board (default: the one built with this program)
   --spread              leave the measured processes to the scheduler; by default they all
                         share one core (the busy loop another), where side-by-side figures
-                        hold still from one run to the next
+                        vary far less from one stretch of seconds to the next
 
   --callgrind-ticks N   profile N poll ticks instead (run under valgrind --tool=callgrind
                         --instr-atstart=no --collect-atstart=no); starts its own board
