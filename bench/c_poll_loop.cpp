@@ -3,7 +3,7 @@
 // query, then wait in poll() and read until the 8-byte reply is in (VMIN=8) or the next tick is
 // due. No toolkit, no heap after start-up.
 //
-//   quellbox-bench-c-loop DEVICE            (runs until SIGTERM or SIGINT)
+//   quellbox-bench-c-loop DEVICE [PERIOD_NS]    (runs until SIGTERM or SIGINT; see loop_period.h)
 
 #include <fcntl.h>
 #include <poll.h>
@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "link/frames.h"
+#include "loop_period.h"
 #include "raw_line.h"
 
 namespace {
@@ -26,8 +27,6 @@ volatile sig_atomic_t stop_requested = 0;
 void on_stop(int) {
     stop_requested = 1;
 }
-
-constexpr long tick_ns = 50'000'000;
 
 void advance(timespec& t, long ns) {
     t.tv_nsec += ns;
@@ -49,10 +48,13 @@ int ms_until(const timespec& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quellbox-bench-c-loop DEVICE\n");
+    const auto period = argc == 3 ? quellbox::bench::period_from_text(argv[2])
+                                  : std::optional(quellbox::bench::window_period);
+    if ((argc != 2 && argc != 3) || !period) {
+        std::fprintf(stderr, "usage: quellbox-bench-c-loop DEVICE [PERIOD_NS]\n");
         return 2;
     }
+    const long tick_ns = static_cast<long>(period->count());
     const int fd = ::open(argv[1], O_RDWR | O_NOCTTY);
     if (fd < 0) {
         std::fprintf(stderr, "quellbox-bench-c-loop: %s: %s\n", argv[1], std::strerror(errno));

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "cpu_pinning.h"
+#include "loop_period.h"
 #include "process_counters.h"
 #include "reference_loop.h"
 #include "side_by_side.h"
@@ -119,6 +120,19 @@ void follow_child(QProcess& child, double seconds, Observer* observer, const std
     if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) die(what + " failed");
 }
 
+// A poll period a little longer than the window's, so that in `seconds` a loop polls `cycles`
+// times fewer and its ticks pass that many times through every phase of the window's. Where
+// the ticks of programs sharing a core fall against each other moves what each one pays: the
+// one woken after the core has been idle longest finds its caches cold. With a script's ticks
+// held at one place against the real window's (Xvfb, one core, four 10-second stretches each),
+// the window used 1.1 to 1.9 times the script's CPU at 0 to 12 ms after its own and 0.7 to 1.0
+// times at 25 to 37 ms; started at whatever phase, each column drew one such place by chance.
+std::chrono::nanoseconds drifting_period(double seconds, int cycles) {
+    const double ticks = seconds * 1e9 / static_cast<double>(window_period.count());
+    return std::chrono::nanoseconds(static_cast<std::int64_t>(
+        static_cast<double>(window_period.count()) * (1 + cycles / std::max(ticks, 1.0))));
+}
+
 }  // namespace
 
 std::optional<ColumnSetup> column_setup(const QString& label) {
@@ -138,8 +152,13 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     const QString out = runtime.path() + QStringLiteral("/run-%1.json").arg(setup.label);
     tools::BoardProcess board(launch);
     if (!board.wait_ready(10s)) die("the virtual board did not get ready");
-    ReferenceLoop script(LoopKind::script, o.board_sim, setup.paced);
-    ReferenceLoop c_loop(LoopKind::c_loop, o.board_sim, setup.paced);
+    // The loops' ticks drift once, twice and three times through every phase of the window's
+    // over the side-by-side stretch, and through each other's.
+    const std::chrono::nanoseconds script_period = drifting_period(o.seconds, 1);
+    const std::chrono::nanoseconds c_loop_period = drifting_period(o.seconds, 2);
+    const std::chrono::nanoseconds qt_floor_period = drifting_period(o.seconds, 3);
+    ReferenceLoop script(LoopKind::script, o.board_sim, setup.paced, script_period);
+    ReferenceLoop c_loop(LoopKind::c_loop, o.board_sim, setup.paced, c_loop_period);
 
     std::unique_ptr<XvfbServer> x_server;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -152,7 +171,7 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     } else {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
-    ReferenceLoop qt_floor(LoopKind::qt_floor, o.board_sim, setup.paced, env);
+    ReferenceLoop qt_floor(LoopKind::qt_floor, o.board_sim, setup.paced, qt_floor_period, env);
     std::unique_ptr<BusyLoop> busy;
     if (setup.loaded) {
         busy = std::make_unique<BusyLoop>();
@@ -183,6 +202,9 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     processes[1].name = QStringLiteral("script");
     processes[2].name = QStringLiteral("c_loop");
     processes[3].name = QStringLiteral("qt_floor");
+    processes[1].period = script_period;
+    processes[2].period = c_loop_period;
+    processes[3].period = qt_floor_period;
     QProcess plain;
     plain.setProcessEnvironment(env);
     plain.setProcessChannelMode(QProcess::ForwardedErrorChannel);

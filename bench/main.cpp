@@ -49,8 +49,9 @@ like an operator, and reports tick timing, latencies, CPU, wake-ups, system call
 start-up and allocations, stamping every event it times. Then the same window with nothing
 stamped, as the program runs it, polls quietly for as long again: beside it, in the
 same run and each on a board of its own, a pyserial script, a minimal C loop and an empty Qt
-window woken as the window is poll at the same rate, and all four are measured alike from
-outside. Columns:
+window woken as the window is poll at the same rate (a little slower, so that their ticks
+drift through every phase of the window's), and all four are measured alike from outside.
+Columns:
   idle    offscreen, replies paced byte by byte at 9600 baud
   xvfb    the same on a private Xvfb X server
   whole   offscreen, each reply in one write (as USB adapters hand them over)
@@ -247,6 +248,23 @@ const Row rows[] = {
     {"worst gap at board: C loop", "ms", "side_by_side.c_loop.worst_gap_board_ms", "", 1},
 };
 
+// The loops' periods, which let their ticks drift through the window's (see column_run.cpp).
+QString loop_periods(const QJsonObject& side_by_side) {
+    auto period = [&](const char* name) {
+        return side_by_side.value(QLatin1String(name))
+            .toObject()
+            .value(QStringLiteral("period_ms"))
+            .toDouble();
+    };
+    return QStringLiteral(
+               "(script, C loop and Qt floor poll every %1, %2 and %3 ms: their ticks "
+               "pass through\n every phase of the window's; CPU as measured, tick "
+               "figures as if every 50 ms)")
+        .arg(period("script"), 0, 'f', 3)
+        .arg(period("c_loop"), 0, 'f', 3)
+        .arg(period("qt_floor"), 0, 'f', 3);
+}
+
 QString table(const std::vector<Column>& columns, const QJsonObject& callgrind, double seconds,
               std::optional<int> core) {
     QString out;
@@ -277,6 +295,10 @@ QString table(const std::vector<Column>& columns, const QJsonObject& callgrind, 
         if (row.path == nullptr) {  // a heading
             line({});
             line(QString::fromUtf8(row.title));
+            if (!columns.empty() && QByteArray(row.title).startsWith("side by side")) {
+                line(loop_periods(
+                    columns.front().json.value(QStringLiteral("side_by_side")).toObject()));
+            }
             continue;
         }
         QString text = QStringLiteral("%1 %2")

@@ -4,7 +4,7 @@
 // (read it). An empty window on Qt's own loop: no frame checks, no looks, no fields, i.e. the
 // window's cost without its own logic.
 //
-//   quellbox-bench-qt-floor DEVICE            (runs until SIGTERM or SIGINT)
+//   quellbox-bench-qt-floor DEVICE [PERIOD_NS]    (runs until SIGTERM or SIGINT; see loop_period.h)
 
 #include <fcntl.h>
 #include <sys/timerfd.h>
@@ -22,6 +22,7 @@
 #include "link/frames.h"
 #include "link/poll_rules.h"
 #include "link/timespec_of.h"
+#include "loop_period.h"
 #include "raw_line.h"
 #include "runtime/event_loop.h"
 #include "runtime/quit_on_signals.h"
@@ -41,8 +42,10 @@ void drain(int fd) {
 
 int main(int argc, char** argv) {
     using namespace std::chrono_literals;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quellbox-bench-qt-floor DEVICE\n");
+    const auto period = argc == 3 ? quellbox::bench::period_from_text(argv[2])
+                                  : std::optional(quellbox::bench::window_period);
+    if ((argc != 2 && argc != 3) || !period) {
+        std::fprintf(stderr, "usage: quellbox-bench-qt-floor DEVICE [PERIOD_NS]\n");
         return 2;
     }
     quellbox::runtime::use_qt_event_loop();
@@ -79,7 +82,7 @@ int main(int argc, char** argv) {
         unsigned char reply[256];
         (void)!::read(port, reply, sizeof reply);
     });
-    const itimerspec ticks = after(50ms, 50ms);
+    const itimerspec ticks = after(*period, *period);
     ::timerfd_settime(tick, 0, &ticks, nullptr);
     const int code = QApplication::exec();
     ::close(port);

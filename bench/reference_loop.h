@@ -6,6 +6,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <chrono>
 #include <memory>
 
 #include "tools/board_process.h"
@@ -17,10 +18,10 @@ enum class LoopKind { script, c_loop, qt_floor };
 
 class ReferenceLoop {
   public:
-    // `paced` as for the window's board in the same column; `environment` for the loop (the Qt
-    // floor's platform and display).
+    // `paced` as for the window's board in the same column; `period` between polls (see
+    // loop_period.h); `environment` for the loop (the Qt floor's platform and display).
     ReferenceLoop(
-        LoopKind kind, const QString& board_sim, bool paced,
+        LoopKind kind, const QString& board_sim, bool paced, std::chrono::nanoseconds period,
         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
     ~ReferenceLoop();
     ReferenceLoop(const ReferenceLoop&) = delete;

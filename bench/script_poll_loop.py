@@ -3,7 +3,10 @@
 with. At each tick it reads whatever reply waits, drops the rest, writes the status query and
 sleeps until the next tick; it never waits on the line itself.
 
-    script_poll_loop.py DEVICE QUERY_HEX      (runs until SIGTERM or SIGINT)
+    script_poll_loop.py DEVICE QUERY_HEX [PERIOD_NS]     (runs until SIGTERM or SIGINT)
+
+PERIOD_NS, 50 ms unless given, is set a little longer by the bench so that the script's ticks
+drift through every phase of the window's over a column.
 """
 import signal
 import sys
@@ -14,6 +17,7 @@ import serial
 
 def main() -> int:
     device, query = sys.argv[1], bytes.fromhex(sys.argv[2])
+    period = int(sys.argv[3]) / 1e9 if len(sys.argv) > 3 else 0.05
     running = True
 
     def stop(_signum, _frame):
@@ -23,7 +27,6 @@ def main() -> int:
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
     port = serial.Serial(device, 9600, timeout=0)
-    period = 0.05
     due = time.monotonic()
     while running:
         waiting = port.in_waiting

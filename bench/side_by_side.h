@@ -5,16 +5,19 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <chrono>
 #include <map>
 #include <vector>
 
+#include "loop_period.h"
 #include "process_counters.h"
 #include "processes.h"
 
 namespace quellbox::bench {
 
 struct MeasuredProcess {
-    QString name;  // "window", "script", "c_loop", "qt_floor"
+    QString name;                                     // "window", "script", "c_loop", "qt_floor"
+    std::chrono::nanoseconds period = window_period;  // between its polls
     ProcessCounters polling_start;
     ProcessCounters polling_end;
     // Read about once a second from polling_start to polling_end (both included), at the same
