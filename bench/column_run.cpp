@@ -122,8 +122,8 @@ void follow_child(QProcess& child, double seconds, Observer* observer, const std
 
 // A poll period a little longer than the window's, so that in `seconds` a loop polls `cycles`
 // times fewer and its ticks pass that many times through every phase of the window's. Where
-// the ticks of programs sharing a core fall against each other moves what each one pays: the
-// one woken after the core has been idle longest finds its caches cold. With a script's ticks
+// the ticks of programs sharing a core fall against each other moves what each one pays (the
+// one woken after the core has been idle longest seems to pay most). With a script's ticks
 // held at one place against the real window's (Xvfb, one core, four 10-second stretches each),
 // the window used 1.1 to 1.9 times the script's CPU at 0 to 12 ms after its own and 0.7 to 1.0
 // times at 25 to 37 ms; started at whatever phase, each column drew one such place by chance.

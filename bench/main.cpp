@@ -257,9 +257,9 @@ QString loop_periods(const QJsonObject& side_by_side) {
             .toDouble();
     };
     return QStringLiteral(
-               "(script, C loop and Qt floor poll every %1, %2 and %3 ms: their ticks "
-               "pass through\n every phase of the window's; CPU as measured, tick "
-               "figures as if every 50 ms)")
+               "  side by side, script, C loop and Qt floor poll every %1, %2 and %3 ms: their "
+               "ticks pass\n  through every phase of the window's; CPU as measured, tick figures "
+               "as if every 50 ms")
         .arg(period("script"), 0, 'f', 3)
         .arg(period("c_loop"), 0, 'f', 3)
         .arg(period("qt_floor"), 0, 'f', 3);
@@ -286,6 +286,9 @@ QString table(const std::vector<Column>& columns, const QJsonObject& callgrind, 
                  .arg(c.label == QLatin1String("loaded") ? QStringLiteral(" (incl. the busy loop)")
                                                          : QString()));
     }
+    if (!columns.empty()) {
+        line(loop_periods(columns.front().json.value(QStringLiteral("side_by_side")).toObject()));
+    }
     line({});
     QString header = QStringLiteral("%1 %2").arg(QString(), -40).arg(QStringLiteral("unit"), -7);
     for (const Column& c : columns) header += QStringLiteral("%1").arg(c.label, 11);
@@ -295,10 +298,6 @@ QString table(const std::vector<Column>& columns, const QJsonObject& callgrind, 
         if (row.path == nullptr) {  // a heading
             line({});
             line(QString::fromUtf8(row.title));
-            if (!columns.empty() && QByteArray(row.title).startsWith("side by side")) {
-                line(loop_periods(
-                    columns.front().json.value(QStringLiteral("side_by_side")).toObject()));
-            }
             continue;
         }
         QString text = QStringLiteral("%1 %2")
