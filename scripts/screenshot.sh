@@ -74,7 +74,9 @@ fi
 start_window() {
     QUELLBOX_LANGUAGE="$1" QT_QPA_PLATFORM=xcb "$app" >"$work/window.log" 2>&1 &
     pids=("$!" "${pids[@]}")  # the windows go first on the way out
-    window="$(timeout 20 xdotool search --sync --onlyvisible --pid "$!" --name '^QuellboxV6')"
+    # --all: this process's window with that title; xdotool's default takes either, which would
+    # find the first window again when --notices starts a second one.
+    window="$(timeout 20 xdotool search --all --sync --onlyvisible --pid "$!" --name '^QuellboxV6')"
     window="${window%%$'\n'*}"
     sleep 1  # first paint
 }
