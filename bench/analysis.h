@@ -8,12 +8,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "link/poll_rules.h"
 #include "processes.h"
 #include "stats.h"
 
 namespace quellbox::bench {
 
-inline constexpr double tick_ms = 50.0;
+inline constexpr double tick_ms = link::poll_interval_ms;
 
 struct Column {
     QString label;     // "idle", "loaded"

@@ -48,9 +48,8 @@ int ms_until(const timespec& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto period = argc == 3 ? quellbox::bench::period_from_text(argv[2])
-                                  : std::optional(quellbox::bench::window_period);
-    if ((argc != 2 && argc != 3) || !period) {
+    const auto period = quellbox::bench::period_from_args(argc, argv);
+    if (!period) {
         std::fprintf(stderr, "usage: quellbox-bench-c-loop DEVICE [PERIOD_NS]\n");
         return 2;
     }

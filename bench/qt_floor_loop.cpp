@@ -42,9 +42,8 @@ void drain(int fd) {
 
 int main(int argc, char** argv) {
     using namespace std::chrono_literals;
-    const auto period = argc == 3 ? quellbox::bench::period_from_text(argv[2])
-                                  : std::optional(quellbox::bench::window_period);
-    if ((argc != 2 && argc != 3) || !period) {
+    const auto period = quellbox::bench::period_from_args(argc, argv);
+    if (!period) {
         std::fprintf(stderr, "usage: quellbox-bench-qt-floor DEVICE [PERIOD_NS]\n");
         return 2;
     }
