@@ -27,10 +27,8 @@ MainFormLogic::MainFormLogic(link::SerialPort& comm, WindowSurface& window)
 // ---- command slot and poll cycle ----
 
 void MainFormLogic::Timer1_Timer() {
-    if (link_countdown < 1) {
+    if (link_countdown.silent_at_tick()) {
         give_all(not_known_look);  // the board has been silent for six ticks
-    } else {
-        --link_countdown;
     }
     send_pending_or_poll();
 }
@@ -61,7 +59,7 @@ void MainFormLogic::MSComm1_OnComm() {
     rx_bytes = link::read_frame(MSComm1);
     if (!rx_bytes || !link::is_valid_status_frame(*rx_bytes)) return;  // dropped in silence
     show_status();
-    link_countdown = link_countdown_reload;
+    link_countdown.reload();
 }
 
 void MainFormLogic::show_status() {

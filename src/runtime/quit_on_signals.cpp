@@ -1,11 +1,14 @@
 #include "runtime/quit_on_signals.h"
 
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdlib>
+
 #ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <QSocketNotifier>
 #include <array>
 #include <cerrno>
 #endif
@@ -18,9 +21,9 @@ namespace {
 // Both ends of the self-pipe; the handler writes to [1].
 std::array<int, 2> wake_pipe{-1, -1};
 
-extern "C" void on_quit_signal(int) {
+extern "C" void on_quit_signal(int signal_number) {
     const int saved = errno;  // the interrupted code may be about to read errno
-    const char byte = 1;
+    const auto byte = static_cast<unsigned char>(signal_number);
     // Nothing else is safe here. A full pipe already holds a pending quit.
     [[maybe_unused]] const ssize_t written = ::write(wake_pipe[1], &byte, 1);
     errno = saved;
@@ -46,25 +49,48 @@ int quit_signal_descriptor() {
     return wake_pipe[0];
 }
 
-void quit_on_signals(QCoreApplication& app) {
+QuitSignals::QuitSignals(std::function<void(int)> on_signal, QObject* parent)
+    : QObject(parent), on_signal_(std::move(on_signal)) {
     const int descriptor = quit_signal_descriptor();
     if (descriptor < 0) return;
-    auto* notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [descriptor] {
-        char bytes[16];
-        while (::read(descriptor, bytes, sizeof bytes) > 0) {
+    notifier_ = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this, descriptor] {
+        unsigned char numbers[16];
+        ssize_t count = 0;
+        while ((count = ::read(descriptor, numbers, sizeof numbers)) > 0) {
+            for (ssize_t i = 0; i < count; ++i) {
+                if (on_signal_) on_signal_(numbers[i]);
+            }
         }
-        QCoreApplication::quit();
     });
+}
+
+void die_of(int signal_number) {
+    std::signal(signal_number, SIG_DFL);
+    sigset_t set;
+    ::sigemptyset(&set);
+    ::sigaddset(&set, signal_number);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    std::raise(signal_number);
+    std::_Exit(128 + signal_number);  // only if the signal was ignored after all
 }
 #else
 int quit_signal_descriptor() {
     return -1;
 }
 
-void quit_on_signals(QCoreApplication& app) {
-    Q_UNUSED(app);  // Windows ends a GUI program with WM_CLOSE, which closes the window already
+// Windows ends a GUI program with WM_CLOSE, which closes the window already, and a console
+// program's Ctrl+C keeps its default action.
+QuitSignals::QuitSignals(std::function<void(int)> on_signal, QObject* parent)
+    : QObject(parent), on_signal_(std::move(on_signal)) {}
+
+void die_of(int signal_number) {
+    std::_Exit(128 + signal_number);
 }
 #endif
+
+void quit_on_signals(QCoreApplication& app) {
+    new QuitSignals([](int) { QCoreApplication::quit(); }, &app);
+}
 
 }  // namespace quellbox::runtime

@@ -20,7 +20,7 @@ PollSession::PollSession(link::SerialPort& port, std::vector<std::uint8_t> addre
 
 void PollSession::restart() {
     for (Board& board : boards_) {
-        board.countdown = link::link_countdown_reload;
+        board.countdown.reload();
         board.known = false;
         board.reported_silent = false;
     }
@@ -52,11 +52,7 @@ void PollSession::tick() {
 }
 
 void PollSession::count_down(Board& board) {
-    // The window's rule: not known once the countdown is below 1 when the board's tick comes.
-    if (board.countdown >= 1) {
-        --board.countdown;
-        return;
-    }
+    if (!board.countdown.silent_at_tick()) return;
     board.known = false;
     if (board.reported_silent) return;
     board.reported_silent = true;
@@ -83,7 +79,7 @@ void PollSession::on_receive() {
     board.relays = link::relays_of(*frame);
     board.known = true;
     board.reported_silent = false;
-    board.countdown = link::link_countdown_reload;
+    board.countdown.reload();
     if (events_.status) events_.status(board.address, board.relays, *frame);
 }
 

@@ -2,6 +2,7 @@
 // never block and never pile up.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <chrono>
 #include <thread>
@@ -16,17 +17,21 @@ using PollTimer = FormTest;
 TEST_F(PollTimer, TicksEvery50MillisecondsAndEnablingDoesNotRestartIt) {
     EXPECT_EQ(Timer1()->interval(), std::chrono::milliseconds(50));
 
-    // A restarted timer gets its whole interval back. No event loop runs here, so the timer
-    // cannot fire, and its remaining time can only have shrunk: a stalled machine makes this
-    // check weaker, never wrong.
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    form.set_timer_enabled(true);
-    EXPECT_LT(Timer1()->remaining(), std::chrono::milliseconds(40))
-        << "enabling the running timer restarted it";
-
-    // It ticks by itself while enabled, and not at all while disabled.
+    // A restarted timer gets its whole interval back, and a tick never comes early. Enabled
+    // again most of an interval after it started, a timer that kept its grid ticks before one
+    // interval has passed since; a restarted one cannot. No event loop runs during the sleep,
+    // so nothing is lost there; only a tick delivered far too late could fail this wrongly.
     int ticks = 0;
     QObject::connect(Timer1(), &ui::PreciseTicker::timeout, [&] { ++ticks; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    form.set_timer_enabled(true);
+    QElapsedTimer since_enabled;
+    since_enabled.start();
+    while (ticks == 0 && since_enabled.elapsed() < 45) QTest::qWait(1);
+    EXPECT_EQ(ticks, 1) << "enabling the running timer restarted it";
+
+    // It ticks by itself while enabled, and not at all while disabled.
+    ticks = 0;
     QTest::qWait(180);
     EXPECT_GE(ticks, 1);
     form.set_timer_enabled(false);

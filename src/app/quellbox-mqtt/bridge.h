@@ -7,7 +7,7 @@
 
 #include "board_bridge.h"
 #include "bridge_options.h"
-#include "serial_line.h"
+#include "session/serial_line.h"
 
 namespace quellbox::mqtt {
 
@@ -15,6 +15,7 @@ class Bridge {
   public:
     explicit Bridge(BridgeOptions options);
 
+    // The boards' broker connections, and the line, which from here on keeps itself open.
     void start();
     // Every board "offline", goodbye to the broker, port closed.
     void stop();
@@ -23,7 +24,7 @@ class Bridge {
     BoardBridge* board_at(std::uint8_t address);
 
     BridgeOptions options_;
-    SerialLine line_;
+    session::SerialLine line_;
     std::vector<std::unique_ptr<BoardBridge>> boards_;
 };
 

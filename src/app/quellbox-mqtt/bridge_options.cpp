@@ -19,6 +19,7 @@ struct Setting {
     const char* option;
 };
 constexpr Setting serial_port{"serial/port", "port"};
+constexpr Setting serial_device{"serial/device", "device"};
 constexpr Setting boards{"serial/boards", "boards"};
 constexpr Setting broker_host{"broker/host", "broker"};
 constexpr Setting broker_port{"broker/port", "broker-port"};
@@ -29,9 +30,9 @@ constexpr Setting ca_file{"broker/ca_file", "ca-file"};
 constexpr Setting prefix{"topics/prefix", "prefix"};
 constexpr Setting discovery{"topics/discovery", "no-discovery"};
 constexpr Setting discovery_prefix{"topics/discovery_prefix", "discovery-prefix"};
-constexpr Setting all_settings[] = {serial_port,     boards, broker_host, broker_port, keepalive,
-                                    credentials,     tls,    ca_file,     prefix,      discovery,
-                                    discovery_prefix};
+constexpr Setting all_settings[] = {serial_port, serial_device, boards,      broker_host,
+                                    broker_port, keepalive,     credentials, tls,
+                                    ca_file,     prefix,        discovery,   discovery_prefix};
 
 // The value of a setting: the command line's if given, else the config file's, else nothing.
 class Sources {
@@ -49,6 +50,12 @@ class Sources {
     }
 
     // Flags: on the command line they only switch one way; in the file "true"/"false".
+    // Where a setting was given: on the command line, in the file, or nowhere.
+    bool on_command_line(const Setting& s) const { return parser_.isSet(QLatin1String(s.option)); }
+    bool in_file(const Setting& s) const {
+        return file_ != nullptr && file_->contains(QLatin1String(s.key));
+    }
+
     std::optional<bool> flag(const Setting& s, bool when_given) const {
         if (parser_.isSet(QLatin1String(s.option))) return when_given;
         if (file_ != nullptr && file_->contains(QLatin1String(s.key)))
@@ -136,6 +143,10 @@ std::variant<BridgeOptions, QString> parse_options(const QStringList& arguments)
                                         QStringLiteral("file")));
     value_option(serial_port, BridgeText::tr("serial port number (default 1)"),
                  QStringLiteral("n"));
+    value_option(serial_device,
+                 BridgeText::tr("open this serial device instead of a port number, e.g. "
+                                "/dev/serial/by-id/usb-...-if00-port0"),
+                 QStringLiteral("path"));
     value_option(boards,
                  BridgeText::tr("board addresses on the line, each optionally =ID "
                                 "(default 1=board1), e.g. 1=bench-a,2=bench-b"),
@@ -183,9 +194,25 @@ std::variant<BridgeOptions, QString> parse_options(const QStringList& arguments)
     const Sources from(parser, file ? &*file : nullptr);
 
     BridgeOptions o;
-    if (const auto text = from.text(serial_port)) {
-        const auto n = whole_number(*text, 1, 32767);
-        if (!n) return bad_value(serial_port, *text, BridgeText::tr("a port number from 1"));
+    // The line is named once: the command line's choice replaces the file's as a whole.
+    const bool named_here =
+        from.on_command_line(serial_port) || from.on_command_line(serial_device);
+    const bool both_named =
+        named_here ? from.on_command_line(serial_port) && from.on_command_line(serial_device)
+                   : from.in_file(serial_port) && from.in_file(serial_device);
+    if (both_named) {
+        return BridgeText::tr(
+            "give either --port or --device (port or device in the config "
+            "file), not both");
+    }
+    if (const auto text = from.text(serial_device);
+        text && (!named_here || from.on_command_line(serial_device))) {
+        if (text->trimmed().isEmpty())
+            return bad_value(serial_device, *text, BridgeText::tr("a path"));
+        o.serial_device = text->trimmed();
+    } else if (const auto number = from.text(serial_port)) {
+        const auto n = whole_number(*number, 1, 32767);
+        if (!n) return bad_value(serial_port, *number, BridgeText::tr("a port number from 1"));
         o.serial_port = *n;
     }
     auto parsed_boards = parse_boards(from.text(boards).value_or(QStringLiteral("1")));

@@ -30,7 +30,8 @@ struct BrokerConfig {
 };
 
 struct BridgeOptions {
-    int serial_port = 1;  // port number, resolved the same way as in the window
+    int serial_port = 1;    // port number, resolved the same way as in the window
+    QString serial_device;  // or this device path, opened as it is (a /dev/serial/by-id link)
     std::vector<BoardConfig> boards;
     BrokerConfig broker;
     std::string prefix = "quellbox";

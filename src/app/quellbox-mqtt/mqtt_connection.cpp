@@ -48,7 +48,10 @@ MosquittoLibrary::~MosquittoLibrary() {
 
 MqttConnection::MqttConnection(const BrokerConfig& broker, const std::string& client_id,
                                QString label, const LastWill& will, Events events)
-    : broker_(broker), label_(std::move(label)), events_(std::move(events)) {
+    : broker_(broker),
+      label_(std::move(label)),
+      events_(std::move(events)),
+      reconnect_(first_backoff, max_backoff, [this] { try_connect(); }) {
     mosq_ = mosquitto_new(client_id.c_str(), true, this);
     if (mosq_ == nullptr) qFatal("mosquitto_new: out of memory");
     // States and acknowledgements are small and should leave at once: without this, Nagle's
@@ -79,8 +82,6 @@ MqttConnection::MqttConnection(const BrokerConfig& broker, const std::string& cl
         mosquitto_loop_misc(mosq_);
         sync_socket();
     });
-    reconnect_.setSingleShot(true);
-    connect(&reconnect_, &QTimer::timeout, this, &MqttConnection::try_connect);
 }
 
 MqttConnection::~MqttConnection() {
@@ -114,8 +115,7 @@ void MqttConnection::retry_later(const QString& why) {
                      .arg(max_backoff.count()));
         last_failure_ = why;
     }
-    reconnect_.start(backoff_);
-    backoff_ = std::min(backoff_ * 2, max_backoff);
+    reconnect_.schedule();
 }
 
 void MqttConnection::on_connect_cb(mosquitto*, void* self, int rc) {
@@ -151,7 +151,7 @@ void MqttConnection::on_connect(int rc) {
         return;
     }
     connected_ = true;
-    backoff_ = first_backoff;
+    reconnect_.reset();
     last_failure_.clear();
     log_line(BridgeText::tr("%1: connected to the broker %2:%3")
                  .arg(label_, broker_.host)
@@ -174,7 +174,7 @@ void MqttConnection::subscribe(const std::string& filter) {
 
 void MqttConnection::stop() {
     stopping_ = true;
-    reconnect_.stop();
+    reconnect_.cancel();
     housekeeping_.stop();
     if (fd_ < 0) return;
     mosquitto_disconnect(mosq_);
@@ -223,7 +223,7 @@ void MqttConnection::sync_socket() {
     housekeeping_.stop();
     const bool was_connected = connected_;
     connected_ = false;
-    if (stopping_ || reconnect_.isActive()) return;
+    if (stopping_ || reconnect_.is_pending()) return;
     QString why = refused_;
     refused_.clear();
     if (why.isEmpty()) {

@@ -1,8 +1,8 @@
 #pragma once
 // One connection to the broker through libmosquitto, driven by Qt's event loop on the program's
 // only thread: socket notifiers call the library's read and write steps, a one-second timer its
-// housekeeping (keep-alive pings), and a timer with backoff reconnects. The library's callbacks
-// therefore run on this thread, inside those steps, with no locks and no hand-over.
+// housekeeping (keep-alive pings), and a growing pause between attempts reconnects. The library's
+// callbacks therefore run on this thread, inside those steps, with no locks and no hand-over.
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "bridge_options.h"
+#include "runtime/growing_pause.h"
 
 struct mosquitto;
 struct mosquitto_message;
@@ -78,8 +79,7 @@ class MqttConnection final : public QObject {
     QSocketNotifier* read_ = nullptr;
     QSocketNotifier* write_ = nullptr;
     QTimer housekeeping_;
-    QTimer reconnect_;
-    std::chrono::seconds backoff_{1};
+    runtime::GrowingPause reconnect_;
     bool connected_ = false;
     bool stopping_ = false;
     QString last_failure_;  // logged once until something changes

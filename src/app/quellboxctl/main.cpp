@@ -3,10 +3,8 @@
 #include <QCoreApplication>
 
 #include "run.h"
-#include "stop_signals.h"
 
 int main(int argc, char* argv[]) {
-    quellbox::ctl::block_stop_signals();  // before anything can start a thread
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quellboxctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUELLBOX_VERSION));

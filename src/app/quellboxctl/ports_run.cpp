@@ -80,8 +80,9 @@ class Prober {
         session::SessionEvents events;
         events.status = [this](std::uint8_t, link::RelayMap, const link::Frame&) { done(true); };
         trace_frames(events, request_.verbose);
-        line_ = std::make_unique<BoardLine>(BoardTarget{number, {}, request_.address},
-                                            std::move(events));
+        line_ = std::make_unique<session::SerialLine>(session::LineTarget{number, {}},
+                                                      std::vector<std::uint8_t>{request_.address},
+                                                      std::move(events));
         if (const auto failure = line_->open()) {
             print_port(request_, number,
                        {{QStringLiteral("answered"), false}, {QStringLiteral("error"), *failure}},
@@ -122,7 +123,7 @@ class Prober {
     std::size_t index_ = 0;
     int answered_ = 0;
     bool settled_ = false;  // this port's outcome is printed
-    std::unique_ptr<BoardLine> line_;
+    std::unique_ptr<session::SerialLine> line_;
     QTimer wait_;
 };
 

@@ -6,7 +6,7 @@
 #include "output.h"
 #include "parse_request.h"
 #include "runs.h"
-#include "stop_signals.h"
+#include "runtime/quit_on_signals.h"
 
 namespace quellbox::ctl {
 
@@ -40,15 +40,15 @@ int run(const QStringList& arguments) {
     }
     const Request& request = std::get<Request>(parsed);
 
-    // SIGINT and SIGTERM end `watch` normally; any other command is cut short by them, and
-    // after the port is closed the process ends as the signal would have ended it.
+    // SIGINT, SIGTERM and SIGHUP end `watch` normally; any other command is cut short by them,
+    // and after the port is closed the process ends as the signal would have ended it.
     int signal_number = 0;
-    StopSignals signals([&](int number) {
+    const runtime::QuitSignals signals([&](int number) {
         if (signal_number == 0) signal_number = number;
         finish(exit_done);
     });
     const int status = dispatch(request);
-    if (signal_number != 0 && request.command != Command::watch) die_of(signal_number);
+    if (signal_number != 0 && request.command != Command::watch) runtime::die_of(signal_number);
     return status;
 }
 

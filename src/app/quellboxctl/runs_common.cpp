@@ -6,11 +6,10 @@
 
 namespace quellbox::ctl {
 
-BoardTarget target_of(const Request& request) {
-    BoardTarget target;
+session::LineTarget target_of(const Request& request) {
+    session::LineTarget target;
     if (request.device.isEmpty()) target.port = request.port.value_or(1);
     target.device = request.device;
-    target.address = request.address;
     return target;
 }
 
@@ -33,14 +32,14 @@ void trace_frames(session::SessionEvents& events, bool verbose) {
     };
 }
 
-bool open_or_complain(BoardLine& line) {
+bool open_or_complain(session::SerialLine& line) {
     const auto failure = line.open();
     if (failure) complain(*failure);
     return !failure;
 }
 
-QString board_name(const BoardLine& line) {
-    return tr_ctl("board %1 on %2").arg(line.address()).arg(line.device());
+QString board_name(const Request& request, const session::SerialLine& line) {
+    return tr_ctl("board %1 on %2").arg(request.address).arg(line.device());
 }
 
 }  // namespace quellbox::ctl

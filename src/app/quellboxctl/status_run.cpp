@@ -8,7 +8,7 @@
 namespace quellbox::ctl {
 
 int run_status(const Request& request) {
-    BoardLine* line_ptr = nullptr;
+    session::SerialLine* line_ptr = nullptr;
     session::SessionEvents events;
     events.status = [&](std::uint8_t address, link::RelayMap relays, const link::Frame& frame) {
         line_ptr->stop_polling();
@@ -23,18 +23,17 @@ int run_status(const Request& request) {
         line_ptr->stop_polling();
         complain(tr_ctl("%1 did not answer (six polls without a status frame). Check the "
                         "address, the cable and the board's power.")
-                     .arg(board_name(*line_ptr)));
+                     .arg(board_name(request, *line_ptr)));
         finish(exit_no_answer);
     };
     events.lost = [&](const std::string& device, const std::string& reason) {
-        line_ptr->stop_polling();
         complain(tr_ctl("lost %1: %2")
                      .arg(QString::fromStdString(device), QString::fromStdString(reason)));
         finish(exit_lost);
     };
     trace_frames(events, request.verbose);
 
-    BoardLine line(target_of(request), std::move(events));
+    session::SerialLine line(target_of(request), {request.address}, std::move(events));
     line_ptr = &line;
     if (!open_or_complain(line)) return exit_open_failed;
     line.start_polling();

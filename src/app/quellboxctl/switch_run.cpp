@@ -69,7 +69,7 @@ QStringList unconfirmed(const std::vector<Wanted>& wanted, link::RelayMap relays
 }  // namespace
 
 int run_switch(const Request& request) {
-    BoardLine* line = nullptr;
+    session::SerialLine* line = nullptr;
     std::optional<std::vector<Wanted>> wanted = wanted_states(request, std::nullopt);
     bool queued = false;
     std::optional<link::RelayMap> last;  // the board's last report
@@ -82,7 +82,7 @@ int run_switch(const Request& request) {
     };
     auto queue_once = [&] {
         if (queued || !wanted) return;
-        queue(line->session(), line->address(), request, *wanted);
+        queue(line->session(), request.address, request, *wanted);
         queued = true;
     };
 
@@ -109,7 +109,7 @@ int run_switch(const Request& request) {
     events.silent = [&](std::uint8_t) {
         complain(tr_ctl("%1 did not answer (six polls without a status frame); the switching "
                         "is not confirmed. Check the address, the cable and the board's power.")
-                     .arg(board_name(*line)));
+                     .arg(board_name(request, *line)));
         stop(exit_no_answer);
     };
     events.lost = [&](const std::string& device, const std::string& reason) {
@@ -119,7 +119,7 @@ int run_switch(const Request& request) {
     };
     trace_frames(events, request.verbose);
 
-    BoardLine board(target_of(request), std::move(events));
+    session::SerialLine board(target_of(request), {request.address}, std::move(events));
     line = &board;
     if (!open_or_complain(board)) return exit_open_failed;
 
@@ -128,7 +128,7 @@ int run_switch(const Request& request) {
     QObject::connect(&deadline, &QTimer::timeout, &deadline, [&] {
         if (!last) {
             complain(tr_ctl("%1 did not answer within %2 ms; the switching is not confirmed.")
-                         .arg(board_name(board))
+                         .arg(board_name(request, board))
                          .arg(request.timeout_ms));
             stop(exit_no_answer);
             return;
@@ -136,7 +136,7 @@ int run_switch(const Request& request) {
         const QStringList missing =
             wanted ? unconfirmed(*wanted, *last) : QStringList{tr_ctl("no command was sent")};
         complain(tr_ctl("%1 answered but did not confirm within %2 ms: %3.")
-                     .arg(board_name(board))
+                     .arg(board_name(request, board))
                      .arg(request.timeout_ms)
                      .arg(missing.isEmpty() ? tr_ctl("its last report came before the last "
                                                      "command went out")

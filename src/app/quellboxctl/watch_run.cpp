@@ -3,8 +3,7 @@
 
 #include <QCoreApplication>
 #include <QJsonObject>
-#include <QTimer>
-#include <algorithm>
+#include <chrono>
 #include <optional>
 
 #include "output.h"
@@ -14,8 +13,10 @@ namespace quellbox::ctl {
 
 namespace {
 
-constexpr int first_reopen_pause_ms = 100;
-constexpr int longest_reopen_pause_ms = 2000;
+using namespace std::chrono_literals;
+// A device that stays away costs almost nothing; one plugged back in is found within moments.
+constexpr std::chrono::milliseconds first_reopen_pause = 100ms;
+constexpr std::chrono::milliseconds longest_reopen_pause = 2s;
 
 // One event line, text or JSON; `json` carries the event's own fields.
 void print_event(const Request& request, const QString& text, QJsonObject json) {
@@ -31,12 +32,8 @@ void print_event(const Request& request, const QString& text, QJsonObject json) 
 }  // namespace
 
 int run_watch(const Request& request) {
-    BoardLine* line = nullptr;
     std::optional<link::RelayMap> shown;  // what the lines printed so far say
     bool answering = false;
-    QTimer reopen;
-    int pause_ms = first_reopen_pause_ms;
-    bool told_why = false;  // a failing reopen is explained once per loss
 
     session::SessionEvents events;
     events.status = [&](std::uint8_t, link::RelayMap relays, const link::Frame&) {
@@ -62,7 +59,6 @@ int run_watch(const Request& request) {
                     {{QStringLiteral("event"), QStringLiteral("not-known")}});
     };
     events.lost = [&](const std::string& device, const std::string& reason) {
-        line->stop_polling();
         answering = false;
         const QString why = QString::fromStdString(reason);
         print_event(
@@ -72,44 +68,31 @@ int run_watch(const Request& request) {
             complain(tr_ctl("lost %1: %2. Run again once it is back, or watch with --reconnect.")
                          .arg(QString::fromStdString(device), why));
             finish(exit_lost);
-            return;
         }
-        pause_ms = first_reopen_pause_ms;
-        told_why = false;
-        reopen.start(pause_ms);
     };
     trace_frames(events, request.verbose);
 
-    BoardLine board(target_of(request), std::move(events));
-    line = &board;
-    reopen.setSingleShot(true);
-    QObject::connect(&reopen, &QTimer::timeout, &reopen, [&] {
-        if (const auto failure = board.open()) {
-            if (!told_why) complain(*failure + QLatin1Char(' ') + tr_ctl("Waiting for it."));
-            told_why = true;
-            // Doubling pauses up to two seconds: a device that stays away costs almost nothing.
-            pause_ms = std::min(pause_ms * 2, longest_reopen_pause_ms);
-            reopen.start(pause_ms);
-            return;
-        }
-        print_event(request, tr_ctl("port reopened: %1").arg(board.device()),
-                    {{QStringLiteral("event"), QStringLiteral("reopened")},
-                     {QStringLiteral("device"), board.device()}});
-        board.start_polling();
-    });
-
-    // With --reconnect a board that is not there yet is waited for like one that went away.
-    if (const auto failure = board.open()) {
-        if (!request.reconnect) {
-            complain(*failure);
-            return exit_open_failed;
-        }
-        complain(*failure + QLatin1Char(' ') + tr_ctl("Waiting for it."));
-        told_why = true;
-        reopen.start(pause_ms);
-    } else {
-        board.start_polling();
+    session::SerialLine line(target_of(request), {request.address}, std::move(events));
+    if (!request.reconnect) {
+        if (!open_or_complain(line)) return exit_open_failed;
+        line.start_polling();
+        return QCoreApplication::exec();
     }
+    // With --reconnect a board that is not there yet is waited for like one that went away.
+    bool first_attempt = true;
+    line.keep_open(first_reopen_pause, longest_reopen_pause,
+                   {.opened =
+                        [&](const QString& device) {
+                            if (first_attempt) return;
+                            print_event(request, tr_ctl("port reopened: %1").arg(device),
+                                        {{QStringLiteral("event"), QStringLiteral("reopened")},
+                                         {QStringLiteral("device"), device}});
+                        },
+                    .open_failed =
+                        [&](const QString& notice) {
+                            complain(notice + QLatin1Char(' ') + tr_ctl("Waiting for it."));
+                        }});
+    first_attempt = false;
     return QCoreApplication::exec();
 }
 

@@ -13,12 +13,12 @@
 #include "controller/window_surface.h"
 #include "link/poll_rules.h"
 #include "link/serial_port.h"
+#include "link/silence_countdown.h"
 #include "link/status_receiver.h"
 #include "link/transmitter.h"
 
 namespace quellbox::controller {
 
-using link::link_countdown_reload;
 using link::receive_threshold;
 
 class MainFormLogic {
@@ -58,10 +58,10 @@ class MainFormLogic {
 
     std::array<std::uint8_t, 3> pending_cmd{};  // command code, data byte 1, data byte 2
     std::uint8_t has_pending = 0;
-    std::string pending_device;  // the device open when the waiting command was clicked
-    std::string open_device;     // the device of the last successful open
-    std::int32_t link_countdown = 0;
-    std::optional<link::Frame> rx_bytes;  // the last frame read whole, valid or not
+    std::string pending_device;             // the device open when the waiting command was clicked
+    std::string open_device;                // the device of the last successful open
+    link::SilenceCountdown link_countdown;  // run out at start: not known until an answer
+    std::optional<link::Frame> rx_bytes;    // the last frame read whole, valid or not
     // The relays the sixteen looks show, while they are still those of the last status shown;
     // none once any other look has been given since.
     std::optional<link::RelayMap> shown_relays;

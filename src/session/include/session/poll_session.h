@@ -15,6 +15,7 @@
 
 #include "link/frames.h"
 #include "link/serial_port.h"
+#include "link/silence_countdown.h"
 #include "link/transmitter.h"
 #include "session/command_queue.h"
 
@@ -63,7 +64,7 @@ class PollSession {
     struct Board {
         std::uint8_t address = 0;
         CommandQueue queue;
-        std::int32_t countdown = 0;
+        link::SilenceCountdown countdown;
         bool known = false;
         bool reported_silent = false;
         link::RelayMap relays = 0;

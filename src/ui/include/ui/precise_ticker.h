@@ -1,45 +1,11 @@
 #pragma once
-// A periodic timer on the clock's own grid: tick n falls due at start + n intervals, to well
-// under a millisecond. Qt rounds every timer's wait up to a whole millisecond, so its ticks
-// wander by up to one, and a board sees that as an uneven poll. On Linux a periodic timerfd
-// drives the ticks; elsewhere, or when no timerfd can be had, a precise QTimer does. Ticks the
-// event loop was too busy to take come as one, as with QTimer.
+// The window's Timer1 is the suite's poll ticker (link/precise_ticker.h); the window and the
+// tools that look Timer1 up by type know it under the window's namespace.
 
-#include <QObject>
-#include <QTimer>
-#include <chrono>
-
-class QSocketNotifier;
+#include "link/precise_ticker.h"
 
 namespace quellbox::ui {
 
-class PreciseTicker final : public QObject {
-    Q_OBJECT
-  public:
-    PreciseTicker(std::chrono::milliseconds interval, QObject* parent);
-    ~PreciseTicker() override;
-    PreciseTicker(const PreciseTicker&) = delete;
-    PreciseTicker& operator=(const PreciseTicker&) = delete;
-
-    std::chrono::milliseconds interval() const { return interval_; }
-    bool is_active() const { return active_; }
-    // The first tick one interval from now.
-    void start();
-    void stop();
-    // Until the next tick; zero when stopped.
-    std::chrono::nanoseconds remaining() const;
-
-  Q_SIGNALS:
-    void timeout();
-
-  private:
-    void on_ready();
-
-    std::chrono::milliseconds interval_;
-    bool active_ = false;
-    int fd_ = -1;
-    QSocketNotifier* notifier_ = nullptr;
-    QTimer fallback_;
-};
+using link::PreciseTicker;
 
 }  // namespace quellbox::ui

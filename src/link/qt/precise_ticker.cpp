@@ -1,7 +1,6 @@
-#include "ui/precise_ticker.h"
+#include "link/precise_ticker.h"
 
 #include <QSocketNotifier>
-#include <algorithm>
 
 #ifdef Q_OS_LINUX
 #include <sys/timerfd.h>
@@ -12,7 +11,7 @@
 #include "link/timespec_of.h"
 #endif
 
-namespace quellbox::ui {
+namespace quellbox::link {
 
 PreciseTicker::PreciseTicker(std::chrono::milliseconds interval, QObject* parent)
     : QObject(parent), interval_(interval) {
@@ -65,19 +64,6 @@ void PreciseTicker::stop() {
     fallback_.stop();
 }
 
-std::chrono::nanoseconds PreciseTicker::remaining() const {
-    if (!active_) return std::chrono::nanoseconds::zero();
-#ifdef Q_OS_LINUX
-    if (fd_ >= 0) {
-        itimerspec setting{};
-        ::timerfd_gettime(fd_, &setting);
-        return std::chrono::seconds(setting.it_value.tv_sec) +
-               std::chrono::nanoseconds(setting.it_value.tv_nsec);
-    }
-#endif
-    return std::chrono::milliseconds(std::max(fallback_.remainingTime(), 0));
-}
-
 void PreciseTicker::on_ready() {
 #ifdef Q_OS_LINUX
     std::uint64_t expirations = 0;
@@ -86,4 +72,4 @@ void PreciseTicker::on_ready() {
 #endif
 }
 
-}  // namespace quellbox::ui
+}  // namespace quellbox::link
