@@ -4,7 +4,8 @@
 #   cmake -DLUPDATE=... -DSOURCE_DIR=... -DTS_FILE=... -DWORK_DIR=... -P translations_complete.cmake
 # The folders src/runtime/CMakeLists.txt gives lupdate.
 set(sources)
-foreach(folder link controller ui runtime app/quellbox)
+foreach(folder link controller session/qt ui runtime app/quellbox app/quellboxctl
+               app/quellbox-mqtt)
     file(GLOB_RECURSE found ${SOURCE_DIR}/src/${folder}/*.cpp ${SOURCE_DIR}/src/${folder}/*.h)
     list(APPEND sources ${found})
 endforeach()

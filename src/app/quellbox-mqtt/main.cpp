@@ -12,6 +12,7 @@
 #include "mqtt_connection.h"
 #include "runtime/event_loop.h"
 #include "runtime/quit_on_signals.h"
+#include "runtime/translations.h"
 
 int main(int argc, char* argv[]) {
     using namespace quellbox::mqtt;
@@ -19,6 +20,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quellbox-mqtt"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUELLBOX_VERSION));
+    // The log and --help in the locale's language; topics and payloads never change.
+    quellbox::runtime::install_translations(
+        app, quellbox::runtime::choose_language(quellbox::runtime::Audience::command_line));
 
     auto parsed = parse_options(QCoreApplication::arguments());
     if (const auto* problem = std::get_if<QString>(&parsed)) {

@@ -24,10 +24,6 @@ void complain(const QString& message) {
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
 }
 
-QString tr_ctl(const char* text) {
-    return QCoreApplication::translate("quellboxctl", text);
-}
-
 QString frame_hex(const link::Frame& frame, const char* separator) {
     QString out;
     for (const std::uint8_t byte : frame) {

@@ -2,6 +2,7 @@
 // How quellboxctl writes: results to stdout, one whole line at a time so that a reader of a
 // pipe never sees half a line; plain-word messages to stderr, prefixed with the program name.
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QString>
 #include <cstdint>
@@ -14,7 +15,11 @@ void print_line(const QString& line);
 void print_json(const QJsonObject& object);
 void complain(const QString& message);
 
-QString tr_ctl(const char* text);
+// quellboxctl's words for people: messages on stderr and --help, in the catalogue's context
+// "quellboxctl". What goes to stdout as data is never put through it.
+struct CtlText {
+    Q_DECLARE_TR_FUNCTIONS(quellboxctl)
+};
 
 // "22 01 00 00 00 00 01 24" with `separator` " ", "2201000000000124" with "".
 QString frame_hex(const link::Frame& frame, const char* separator);

@@ -6,14 +6,11 @@
 #include <optional>
 
 #include "link/frames.h"
+#include "output.h"
 
 namespace quellbox::ctl {
 
 namespace {
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("quellboxctl", text);
-}
 
 const char* const help_text =
     QT_TRANSLATE_NOOP("quellboxctl", R"(Usage: quellboxctl [OPTIONS] COMMAND [ARGS]
@@ -65,7 +62,7 @@ std::optional<int> plain_number(const QString& text, int low, int high) {
 }
 
 UsageError bad_number(const QString& what, const QString& text, int low, int high) {
-    return UsageError{tr("%1 must be a whole number from %2 to %3, not \"%4\"")
+    return UsageError{CtlText::tr("%1 must be a whole number from %2 to %3, not \"%4\"")
                           .arg(what)
                           .arg(low)
                           .arg(high)
@@ -73,23 +70,25 @@ UsageError bad_number(const QString& what, const QString& text, int low, int hig
 }
 
 std::optional<UsageError> read_channels(const QStringList& words, Request& request) {
-    if (words.isEmpty()) return UsageError{tr("name at least one channel (1 to 16)")};
+    if (words.isEmpty()) return UsageError{CtlText::tr("name at least one channel (1 to 16)")};
     for (const QString& word : words) {
         const auto channel = plain_number(word, 1, link::channel_count);
-        if (!channel) return bad_number(tr("a channel"), word, 1, link::channel_count);
+        if (!channel) return bad_number(CtlText::tr("a channel"), word, 1, link::channel_count);
         request.channels.push_back(*channel);
     }
     return std::nullopt;
 }
 
 std::optional<UsageError> read_command(const QStringList& words, Request& request) {
-    if (words.isEmpty()) return UsageError{tr("no command given (try: quellboxctl --help)")};
+    if (words.isEmpty())
+        return UsageError{CtlText::tr("no command given (try: quellboxctl --help)")};
     const QString& name = words.front();
     const QStringList rest = words.mid(1);
     auto no_arguments = [&](Command command) -> std::optional<UsageError> {
         request.command = command;
         if (!rest.isEmpty()) {
-            return UsageError{tr("%1 takes no arguments, not \"%2\"").arg(name, rest.front())};
+            return UsageError{
+                CtlText::tr("%1 takes no arguments, not \"%2\"").arg(name, rest.front())};
         }
         return std::nullopt;
     };
@@ -112,9 +111,9 @@ std::optional<UsageError> read_command(const QStringList& words, Request& reques
             request.command = Command::all_off;
             return std::nullopt;
         }
-        return UsageError{tr("all takes exactly one word: on or off")};
+        return UsageError{CtlText::tr("all takes exactly one word: on or off")};
     }
-    return UsageError{tr("unknown command \"%1\" (try: quellboxctl --help)").arg(name)};
+    return UsageError{CtlText::tr("unknown command \"%1\" (try: quellboxctl --help)").arg(name)};
 }
 
 bool switches(Command command) {
@@ -126,10 +125,11 @@ bool switches(Command command) {
 // says --reconnect to `status` expects something that would not happen.
 std::optional<UsageError> check_fit(const QCommandLineParser& parser, const Request& request) {
     auto only_for = [&](const char* option, const char* command) {
-        return UsageError{tr("--%1 applies to %2 only").arg(QLatin1String(option), tr(command))};
+        return UsageError{CtlText::tr("--%1 applies to %2 only")
+                              .arg(QLatin1String(option), QLatin1String(command))};
     };
     if (parser.isSet(QStringLiteral("port")) && parser.isSet(QStringLiteral("device"))) {
-        return UsageError{tr("give either --port or --device, not both")};
+        return UsageError{CtlText::tr("give either --port or --device, not both")};
     }
     if (parser.isSet(QStringLiteral("reconnect")) && request.command != Command::watch) {
         return only_for("reconnect", "watch");
@@ -142,17 +142,13 @@ std::optional<UsageError> check_fit(const QCommandLineParser& parser, const Requ
     }
     if (request.command == Command::ports &&
         (parser.isSet(QStringLiteral("port")) || parser.isSet(QStringLiteral("device")))) {
-        return UsageError{tr("ports looks at every port; --port and --device do not apply")};
+        return UsageError{
+            CtlText::tr("ports looks at every port; --port and --device do not apply")};
     }
     return std::nullopt;
 }
 
 }  // namespace
-
-QString Request::board_port_name() const {
-    if (!device.isEmpty()) return device;
-    return tr("port %1").arg(port.value_or(1));
-}
 
 ParseResult parse_request(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -175,7 +171,7 @@ ParseResult parse_request(const QStringList& arguments) {
         {port, device, address, timeout, json, verbose, reconnect, probe, help, version});
 
     if (!parser.parse(arguments)) return UsageError{parser.errorText()};
-    if (parser.isSet(help)) return Printout{tr(help_text)};
+    if (parser.isSet(help)) return Printout{CtlText::tr(help_text)};
     if (parser.isSet(version)) {
         return Printout{
             QStringLiteral("quellboxctl %1\n").arg(QCoreApplication::applicationVersion())};
@@ -193,7 +189,7 @@ ParseResult parse_request(const QStringList& arguments) {
     }
     if (parser.isSet(device)) {
         request.device = parser.values(device).back();
-        if (request.device.isEmpty()) return UsageError{tr("--device needs a path")};
+        if (request.device.isEmpty()) return UsageError{CtlText::tr("--device needs a path")};
     }
     if (parser.isSet(address)) {
         const QString text = parser.values(address).back();

@@ -14,6 +14,7 @@
 #include "link/port_resolver.h"
 #include "output.h"
 #include "runs.h"
+#include "runtime/translations.h"
 
 namespace quellbox::ctl {
 
@@ -44,7 +45,9 @@ std::vector<int> port_numbers() {
     return out;
 }
 
+// The listing is data a script reads: the same words in every language.
 void print_port(const Request& request, int number, QJsonObject probe, const QString& outcome) {
+    const runtime::SourceLanguage untranslated;
     if (request.json) {
         const auto port = link::resolve_port(number);
         probe.insert(QStringLiteral("port"), number);
@@ -69,8 +72,8 @@ class Prober {
     void next() {
         if (index_ >= numbers_.size()) {
             if (answered_ == 0) {
-                complain(
-                    tr_ctl("no board with address %1 answered on any port").arg(request_.address));
+                complain(CtlText::tr("no board with address %1 answered on any port")
+                             .arg(request_.address));
             }
             finish(answered_ > 0 ? exit_done : exit_no_answer);
             return;
@@ -100,8 +103,8 @@ class Prober {
         settled_ = true;
         wait_.stop();
         if (answered) ++answered_;
-        const QString outcome =
-            answered ? tr_ctl("board %1 answered").arg(request_.address) : tr_ctl("no answer");
+        const QString outcome = answered ? QStringLiteral("board %1 answered").arg(request_.address)
+                                         : QStringLiteral("no answer");
         print_port(request_, numbers_[index_], {{QStringLiteral("answered"), answered}}, outcome);
         skip();
     }
@@ -132,7 +135,7 @@ class Prober {
 int run_ports(const Request& request) {
     const std::vector<int> numbers = port_numbers();
     if (numbers.empty()) {
-        complain(tr_ctl("no serial device found (is the board plugged in?)"));
+        complain(CtlText::tr("no serial device found (is the board plugged in?)"));
         return request.probe ? exit_no_answer : exit_done;
     }
     if (!request.probe) {

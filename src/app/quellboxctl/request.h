@@ -32,9 +32,6 @@ struct Request {
     bool verbose = false;
     bool reconnect = false;  // watch
     bool probe = false;      // ports
-
-    // What the board is called in messages: the path, or "port N".
-    QString board_port_name() const;
 };
 
 }  // namespace quellbox::ctl

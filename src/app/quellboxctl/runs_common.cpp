@@ -39,7 +39,7 @@ bool open_or_complain(session::SerialLine& line) {
 }
 
 QString board_name(const Request& request, const session::SerialLine& line) {
-    return tr_ctl("board %1 on %2").arg(request.address).arg(line.device());
+    return CtlText::tr("board %1 on %2").arg(request.address).arg(line.device());
 }
 
 }  // namespace quellbox::ctl

@@ -21,13 +21,13 @@ int run_status(const Request& request) {
     };
     events.silent = [&](std::uint8_t) {
         line_ptr->stop_polling();
-        complain(tr_ctl("%1 did not answer (six polls without a status frame). Check the "
-                        "address, the cable and the board's power.")
+        complain(CtlText::tr("%1 did not answer (six polls without a status frame). Check the "
+                             "address, the cable and the board's power.")
                      .arg(board_name(request, *line_ptr)));
         finish(exit_no_answer);
     };
     events.lost = [&](const std::string& device, const std::string& reason) {
-        complain(tr_ctl("lost %1: %2")
+        complain(CtlText::tr("lost %1: %2")
                      .arg(QString::fromStdString(device), QString::fromStdString(reason)));
         finish(exit_lost);
     };

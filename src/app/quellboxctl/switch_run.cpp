@@ -58,7 +58,7 @@ QStringList unconfirmed(const std::vector<Wanted>& wanted, link::RelayMap relays
     QStringList out;
     for (const Wanted& w : wanted) {
         if (link::is_energized(relays, w.channel) != w.energized) {
-            out << tr_ctl("channel %1 is %2, asked %3")
+            out << CtlText::tr("channel %1 is %2, asked %3")
                        .arg(w.channel)
                        .arg(state_word(!w.energized), state_word(w.energized));
         }
@@ -107,13 +107,14 @@ int run_switch(const Request& request) {
         stop(exit_done);
     };
     events.silent = [&](std::uint8_t) {
-        complain(tr_ctl("%1 did not answer (six polls without a status frame); the switching "
+        complain(
+            CtlText::tr("%1 did not answer (six polls without a status frame); the switching "
                         "is not confirmed. Check the address, the cable and the board's power.")
-                     .arg(board_name(request, *line)));
+                .arg(board_name(request, *line)));
         stop(exit_no_answer);
     };
     events.lost = [&](const std::string& device, const std::string& reason) {
-        complain(tr_ctl("lost %1: %2; the switching is not confirmed.")
+        complain(CtlText::tr("lost %1: %2; the switching is not confirmed.")
                      .arg(QString::fromStdString(device), QString::fromStdString(reason)));
         stop(exit_lost);
     };
@@ -127,19 +128,19 @@ int run_switch(const Request& request) {
     deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&deadline, &QTimer::timeout, &deadline, [&] {
         if (!last) {
-            complain(tr_ctl("%1 did not answer within %2 ms; the switching is not confirmed.")
+            complain(CtlText::tr("%1 did not answer within %2 ms; the switching is not confirmed.")
                          .arg(board_name(request, board))
                          .arg(request.timeout_ms));
             stop(exit_no_answer);
             return;
         }
         const QStringList missing =
-            wanted ? unconfirmed(*wanted, *last) : QStringList{tr_ctl("no command was sent")};
-        complain(tr_ctl("%1 answered but did not confirm within %2 ms: %3.")
+            wanted ? unconfirmed(*wanted, *last) : QStringList{CtlText::tr("no command was sent")};
+        complain(CtlText::tr("%1 answered but did not confirm within %2 ms: %3.")
                      .arg(board_name(request, board))
                      .arg(request.timeout_ms)
-                     .arg(missing.isEmpty() ? tr_ctl("its last report came before the last "
-                                                     "command went out")
+                     .arg(missing.isEmpty() ? CtlText::tr("its last report came before the last "
+                                                          "command went out")
                                             : missing.join(QStringLiteral("; "))));
         stop(exit_not_confirmed);
     });

@@ -18,7 +18,8 @@ using namespace std::chrono_literals;
 constexpr std::chrono::milliseconds first_reopen_pause = 100ms;
 constexpr std::chrono::milliseconds longest_reopen_pause = 2s;
 
-// One event line, text or JSON; `json` carries the event's own fields.
+// One event line, text or JSON; `json` carries the event's own fields. Both are data a script
+// reads: the same words in every language.
 void print_event(const Request& request, const QString& text, QJsonObject json) {
     if (request.json) {
         json.insert(QStringLiteral("time"), time_stamp());
@@ -40,33 +41,35 @@ int run_watch(const Request& request) {
         if (!answering) {
             answering = true;
             print_event(request,
-                        shown ? tr_ctl("board %1 answering again").arg(request.address)
-                              : tr_ctl("board %1 answering").arg(request.address),
+                        shown ? QStringLiteral("board %1 answering again").arg(request.address)
+                              : QStringLiteral("board %1 answering").arg(request.address),
                         {{QStringLiteral("event"), QStringLiteral("answering")}});
         }
         for (int channel = 1; channel <= link::channel_count; ++channel) {
             const bool now = link::is_energized(relays, channel);
             if (shown && link::is_energized(*shown, channel) == now) continue;
-            print_event(request, tr_ctl("channel %1 %2").arg(channel).arg(state_word(now)),
+            print_event(request, QStringLiteral("channel %1 %2").arg(channel).arg(state_word(now)),
                         {{QStringLiteral("channel"), channel}, {QStringLiteral("on"), now}});
         }
         shown = relays;
     };
     events.silent = [&](std::uint8_t) {
         answering = false;
-        print_event(request,
-                    tr_ctl("board %1 not known (no answer for six polls)").arg(request.address),
-                    {{QStringLiteral("event"), QStringLiteral("not-known")}});
+        print_event(
+            request,
+            QStringLiteral("board %1 not known (no answer for six polls)").arg(request.address),
+            {{QStringLiteral("event"), QStringLiteral("not-known")}});
     };
     events.lost = [&](const std::string& device, const std::string& reason) {
         answering = false;
         const QString why = QString::fromStdString(reason);
         print_event(
-            request, tr_ctl("port lost: %1").arg(why),
+            request, QStringLiteral("port lost: %1").arg(why),
             {{QStringLiteral("event"), QStringLiteral("lost")}, {QStringLiteral("reason"), why}});
         if (!request.reconnect) {
-            complain(tr_ctl("lost %1: %2. Run again once it is back, or watch with --reconnect.")
-                         .arg(QString::fromStdString(device), why));
+            complain(
+                CtlText::tr("lost %1: %2. Run again once it is back, or watch with --reconnect.")
+                    .arg(QString::fromStdString(device), why));
             finish(exit_lost);
         }
     };
@@ -84,13 +87,13 @@ int run_watch(const Request& request) {
                    {.opened =
                         [&](const QString& device) {
                             if (first_attempt) return;
-                            print_event(request, tr_ctl("port reopened: %1").arg(device),
+                            print_event(request, QStringLiteral("port reopened: %1").arg(device),
                                         {{QStringLiteral("event"), QStringLiteral("reopened")},
                                          {QStringLiteral("device"), device}});
                         },
                     .open_failed =
                         [&](const QString& notice) {
-                            complain(notice + QLatin1Char(' ') + tr_ctl("Waiting for it."));
+                            complain(notice + QLatin1Char(' ') + CtlText::tr("Waiting for it."));
                         }});
     first_attempt = false;
     return QCoreApplication::exec();

@@ -106,7 +106,7 @@ QString SerialLine::open_failure(const link::OpenResult& result) const {
     const QString device = result.device.empty() ? name() : QString::fromStdString(result.device);
     // The link's own words for what happened, translated there; this message adds its stop.
     QString reason = link::open_failure_notice(result, name()).what;
-    if (reason.endsWith(QLatin1Char('.'))) reason.chop(1);
+    if (reason.endsWith(QLatin1Char('.')) || reason.endsWith(QChar(0x3002))) reason.chop(1);
     if (!result.detail.empty())
         reason += QStringLiteral(" (%1)").arg(QString::fromStdString(result.detail));
     QString hint;
