@@ -1,6 +1,7 @@
 #include "e2e_support.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 #include <cstdio>
 #include <stdexcept>
@@ -19,6 +21,23 @@
 #include "tools/private_runtime_dir.h"
 
 namespace quellbox::e2e {
+
+ProgramOutcome run_program(const QString& program, const QStringList& arguments,
+                           const QProcessEnvironment& environment) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    const bool ended = wait_until([&] { return process.state() == QProcess::NotRunning; });
+    if (!ended) {
+        ADD_FAILURE() << program.toStdString() << " " << arguments.join(' ').toStdString()
+                      << ": still running";
+        process.kill();
+    }
+    process.waitForFinished();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
 
 namespace {
 

@@ -2,6 +2,7 @@
 // Shared by the end-to-end tests: a private runtime folder per test process, bounded waits that
 // keep the Qt event loop running, a bare pty pair, and the virtual board as a child process.
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -39,6 +40,19 @@ inline bool wait_until(const std::function<bool()>& done,
 inline void settle(std::chrono::milliseconds period) {
     tools::run_events_for(period);
 }
+
+// How a program run to its end went: exit status (-1 when it crashed or was killed), stdout
+// and stderr.
+struct ProgramOutcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+// Runs `program` to its end (within patience), keeping the event loop running meanwhile (a port
+// the test holds may need it). The test's own environment unless one is given.
+ProgramOutcome run_program(
+    const QString& program, const QStringList& arguments,
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
 // A pseudo-terminal whose master side the test plays. Raw mode on both sides, and a slave
 // descriptor of its own so the master never sees a hang-up before hang_up() is called.

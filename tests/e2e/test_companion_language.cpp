@@ -9,18 +9,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QProcessEnvironment>
 
 #include "e2e_support.h"
 
 namespace quellbox::e2e {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Outcome = ProgramOutcome;
 
 // The locale of a Chinese desktop, and nothing that would pick a language otherwise.
 QProcessEnvironment chinese_locale() {
@@ -31,22 +26,8 @@ QProcessEnvironment chinese_locale() {
     return environment;
 }
 
-Outcome run(const QString& program, const QStringList& arguments,
-            const QProcessEnvironment& environment) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    EXPECT_TRUE(wait_until([&] { return process.state() == QProcess::NotRunning; }))
-        << arguments.join(' ').toStdString();
-    if (process.state() != QProcess::NotRunning) process.kill();
-    process.waitForFinished();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
 Outcome ctl(const QStringList& arguments) {
-    return run(QStringLiteral(QUELLBOX_CTL), arguments, chinese_locale());
+    return run_program(QStringLiteral(QUELLBOX_CTL), arguments, chinese_locale());
 }
 
 TEST(CompanionLanguage, DataReadsTheSameInAChineseLocale) {
@@ -96,14 +77,14 @@ TEST(CompanionLanguage, MessagesForPeopleFollowTheLocale) {
 
     QProcessEnvironment english = chinese_locale();
     english.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en_GB:en"));
-    const Outcome asked =
-        run(QStringLiteral(QUELLBOX_CTL), {QStringLiteral("on"), QStringLiteral("17")}, english);
+    const Outcome asked = run_program(QStringLiteral(QUELLBOX_CTL),
+                                      {QStringLiteral("on"), QStringLiteral("17")}, english);
     EXPECT_TRUE(asked.err.contains(QStringLiteral("whole number"))) << asked.err.toStdString();
 
-    const Outcome bridge = run(QStringLiteral(QUELLBOX_MQTT),
-                               {QStringLiteral("--port"), QStringLiteral("2"),
-                                QStringLiteral("--device"), QStringLiteral("/dev/ttyUSB0")},
-                               chinese_locale());
+    const Outcome bridge = run_program(QStringLiteral(QUELLBOX_MQTT),
+                                       {QStringLiteral("--port"), QStringLiteral("2"),
+                                        QStringLiteral("--device"), QStringLiteral("/dev/ttyUSB0")},
+                                       chinese_locale());
     EXPECT_EQ(bridge.status, 2);
     EXPECT_TRUE(bridge.err.contains(QStringLiteral("只能给一个"))) << bridge.err.toStdString();
 }

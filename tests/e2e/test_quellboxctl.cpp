@@ -19,23 +19,11 @@
 namespace quellbox::e2e {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Outcome = ProgramOutcome;
 
 // Runs quellboxctl to its end, keeping the event loop running (a held port may need it).
 Outcome ctl(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(QUELLBOX_CTL), arguments);
-    EXPECT_TRUE(wait_until([&] { return process.state() == QProcess::NotRunning; }))
-        << arguments.join(' ').toStdString();
-    if (process.state() != QProcess::NotRunning) process.kill();
-    process.waitForFinished();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardOutput()),
-            QString::fromLocal8Bit(process.readAllStandardError())};
+    return run_program(QStringLiteral(QUELLBOX_CTL), arguments);
 }
 
 QJsonObject json_of(const QString& line) {

@@ -4,18 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QStringList>
-#include <map>
-#include <string>
-
 #include "runtime/translations.h"
+#include "support/environment_table.h"
 
 namespace quellbox::runtime {
 namespace {
 
 TEST(CommandLineLanguage, TheLocalesMessagesLanguageAsGettextReadsIt) {
     struct Case {
-        std::map<std::string, QString> environment;
+        test::EnvironmentTable environment;
         Language language;
     };
     using enum Language;
@@ -42,24 +39,15 @@ TEST(CommandLineLanguage, TheLocalesMessagesLanguageAsGettextReadsIt) {
         {{{"QUELLBOX_LANGUAGE", "en"}, {"LANG", "zh_CN.UTF-8"}}, english},
     };
     for (const Case& c : cases) {
-        const auto lookup = [&](const char* name) {
-            const auto it = c.environment.find(name);
-            return it == c.environment.end() ? QString() : it->second;
-        };
-        QStringList shown;
-        for (const auto& [name, value] : c.environment)
-            shown << QString::fromStdString(name) + "=" + value;
-        EXPECT_EQ(choose_language(lookup, Audience::command_line), c.language)
-            << shown.join(' ').toStdString();
+        EXPECT_EQ(choose_language(c.environment, Audience::command_line), c.language)
+            << c.environment.shown();
     }
 }
 
 TEST(CommandLineLanguage, TheWindowKeepsItsOwnRuleOnTheSameEnvironment) {
     // A desktop left at the system's English default: the window stays Chinese, the
     // command-line programs speak English.
-    const auto lookup = [](const char* name) {
-        return std::string(name) == "LANG" ? QStringLiteral("en_US.UTF-8") : QString();
-    };
+    const test::EnvironmentTable lookup{{{"LANG", "en_US.UTF-8"}}};
     EXPECT_EQ(choose_language(lookup, Audience::window), Language::chinese);
     EXPECT_EQ(choose_language(lookup, Audience::command_line), Language::english);
 }

@@ -8,6 +8,7 @@
 
 #include "link/failure_notice.h"
 #include "runtime/translations.h"
+#include "support/environment_table.h"
 
 #include "form_fixture.h"
 
@@ -18,7 +19,7 @@ using link::OpenError;
 
 TEST(LanguageRule, ChineseUnlessThisToolOrTheMessagesAreAskedForInEnglish) {
     struct Case {
-        std::map<std::string, QString> environment;
+        EnvironmentTable environment;
         runtime::Language language;
     };
     using enum runtime::Language;
@@ -35,14 +36,7 @@ TEST(LanguageRule, ChineseUnlessThisToolOrTheMessagesAreAskedForInEnglish) {
         {{{"QUELLBOX_LANGUAGE", "en"}}, english},
     };
     for (const Case& c : cases) {
-        const auto lookup = [&](const char* name) {
-            const auto it = c.environment.find(name);
-            return it == c.environment.end() ? QString() : it->second;
-        };
-        QStringList shown;
-        for (const auto& [name, value] : c.environment)
-            shown << QString::fromStdString(name) + "=" + value;
-        EXPECT_EQ(runtime::choose_language(lookup), c.language) << shown.join(' ').toStdString();
+        EXPECT_EQ(runtime::choose_language(c.environment), c.language) << c.environment.shown();
     }
 }
 

@@ -1,11 +1,15 @@
 #pragma once
-// The window's Timer1 is the suite's poll ticker (link/precise_ticker.h); the window and the
-// tools that look Timer1 up by type know it under the window's namespace.
+// The window's Timer1: the suite's poll ticker (link/precise_ticker.h), under the window's own
+// namespace, where the window and the tools that look Timer1 up by type find it.
 
 #include "link/precise_ticker.h"
 
 namespace quellbox::ui {
 
-using link::PreciseTicker;
+class PreciseTicker final : public link::PreciseTicker {
+    Q_OBJECT
+  public:
+    using link::PreciseTicker::PreciseTicker;
+};
 
 }  // namespace quellbox::ui

@@ -14,7 +14,7 @@ class QSocketNotifier;
 
 namespace quellbox::link {
 
-class PreciseTicker final : public QObject {
+class PreciseTicker : public QObject {
     Q_OBJECT
   public:
     PreciseTicker(std::chrono::milliseconds interval, QObject* parent);
