@@ -319,8 +319,9 @@ class Run {
         tools::run_events_for(1s);  // the bridge's goodbye reaches the watcher
         if (sim_) sim_->stop();
         tell_phase_figures();
-        judge_.judge_until(now_us() - 500'000);
         watcher_.reset();
+        // Nothing comes in any more: everything left can be judged.
+        judge_.judge_until(now_us());
         report_.duration_s = static_cast<double>(now_us() - start_) / 1e6;
         report_.counts = judge_.counts();
         report_.violations = judge_.violations();

@@ -106,7 +106,7 @@ QString runtime_ports_folder() {
     // Asked once: the environment does not change under a running program, and Qt repeats its
     // own complaint about a refused folder on every question.
     static const QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    const QString folder = base.isEmpty() ? QString() : base + QStringLiteral("/quellbox/ports");
+    QString folder = base.isEmpty() ? QString() : base + QStringLiteral("/quellbox/ports");
 #ifndef Q_OS_WIN
     tell_if_runtime_folder_refused(base, folder);
 #endif
