@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -16,6 +15,7 @@
 
 #include "bridge_soak.h"
 #include "runtime/event_loop.h"
+#include "tools/command_line.h"
 #include "tools/private_runtime_dir.h"
 
 namespace {
@@ -52,12 +52,11 @@ object.
 }
 
 double positive(std::string_view option, std::string_view text) {
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size() || !(value > 0) || value > 1e7)
+    const auto value = quellbox::tools::positive_number(text);
+    if (!value)
         bad_usage(std::string(option) + ": expected a positive number, got \"" + std::string(text) +
                   "\"");
-    return value;
+    return *value;
 }
 
 SoakOptions parse_options(int argc, char** argv) {
