@@ -42,6 +42,14 @@ QString why_unusable(const QString& given) {
     return PortText::tr("Qt refuses it");
 }
 
+// The program's name for the start of a line: Qt's, or without an application object (the
+// virtual board has none) the executable's.
+QString program_name() {
+    const QString name = QCoreApplication::applicationName();
+    if (!name.isEmpty()) return name;
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).fileName();
+}
+
 // Once per program: when the runtime folder it was given cannot be used, port numbers would
 // quietly resolve through links in another folder (or none), so the operator hears where.
 void tell_if_runtime_folder_refused(const QString& base, const QString& folder) {
@@ -58,8 +66,7 @@ void tell_if_runtime_folder_refused(const QString& base, const QString& folder) 
                 "it a folder of this user with mode 0700 (for a service: "
                 "RuntimeDirectoryMode=0700).")
                 .arg(given, why_unusable(given), instead);
-        const QByteArray line =
-            QStringLiteral("%1: %2\n").arg(QCoreApplication::applicationName(), text).toUtf8();
+        const QByteArray line = QStringLiteral("%1: %2\n").arg(program_name(), text).toUtf8();
         std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stderr);
         std::fflush(stderr);
         return true;
