@@ -45,7 +45,7 @@ QString why_unusable(const QString& given) {
 // The program's name for the start of a line: Qt's, or without an application object (the
 // virtual board has none) the executable's.
 QString program_name() {
-    const QString name = QCoreApplication::applicationName();
+    QString name = QCoreApplication::applicationName();
     if (!name.isEmpty()) return name;
     return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).fileName();
 }
