@@ -28,8 +28,10 @@ namespace quellbox::soak_bridge {
 using Micros = std::int64_t;
 
 struct JudgeTimes {
-    Micros slack = 1'000'000;           // publication behind the frame it shows
-    Micros early = 20'000;              // clocks of two processes: a frame stamped just after
+    Micros slack = 1'000'000;  // publication behind the frame it shows
+    // The board stamps a reply's line after writing it and may sleep in between, so the
+    // publication the reply caused can carry an earlier stamp than the reply.
+    Micros early = 50'000;
     Micros online_within = 2'000'000;   // "online" needs a frame at most this old
     Micros confirm_window = 4'000'000;  // command -> its state published
 };
