@@ -18,6 +18,7 @@ packages=(
     valgrind clang-tidy
     python3-serial strace
     libmosquitto-dev mosquitto mosquitto-clients
+    systemd
 )
 
 # The Windows cross-build: the mingw-w64 compiler (posix thread flavour) and wine to run its

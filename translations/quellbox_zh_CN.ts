@@ -151,6 +151,38 @@
         <source>%1 -&gt; no serial device</source>
         <translation>%1 -&gt; 没有串口设备</translation>
     </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>该目录不存在</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>它不是目录</translation>
+    </message>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>它属于另一个用户</translation>
+    </message>
+    <message>
+        <source>its mode is %1, not 0700</source>
+        <translation>其权限为 %1, 而不是 0700</translation>
+    </message>
+    <message>
+        <source>Qt refuses it</source>
+        <translation>Qt 拒绝使用它</translation>
+    </message>
+    <message>
+        <source>no port links are read at all</source>
+        <translation>不会读取任何端口链接</translation>
+    </message>
+    <message>
+        <source>port links are read from %1 instead</source>
+        <translation>改为从 %1 读取端口链接</translation>
+    </message>
+    <message>
+        <source>the runtime folder %1 (XDG_RUNTIME_DIR) cannot be used: %2; %3, so a port number may reach another device than the one linked there. Make it a folder of this user with mode 0700 (for a service: RuntimeDirectoryMode=0700).</source>
+        <translation>运行时目录 %1 (XDG_RUNTIME_DIR) 无法使用: %2; %3, 因此端口号可能指向另一个设备, 而不是在那里链接的设备。请将其设为属于本用户、权限为 0700 的目录 (服务请设置 RuntimeDirectoryMode=0700)。</translation>
+    </message>
 </context>
 <context>
     <name>QuellboxMqtt</name>

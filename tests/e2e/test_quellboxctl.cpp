@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <memory>
 
 #include "e2e_support.h"
@@ -22,8 +23,9 @@ namespace {
 using Outcome = ProgramOutcome;
 
 // Runs quellboxctl to its end, keeping the event loop running (a held port may need it).
-Outcome ctl(const QStringList& arguments) {
-    return run_program(QStringLiteral(QUELLBOX_CTL), arguments);
+Outcome ctl(const QStringList& arguments,
+            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    return run_program(QStringLiteral(QUELLBOX_CTL), arguments, environment);
 }
 
 QJsonObject json_of(const QString& line) {
@@ -264,6 +266,39 @@ TEST(Quellboxctl, PortsListsTheDevicesAndProbeFindsTheBoard) {
     EXPECT_TRUE(probe.out.contains("com2: board 5 answered"));
     EXPECT_EQ(second.count_lines("rx "), 1);  // one query per device, no more
     EXPECT_EQ(ctl({"ports", "--probe", "--address", "9"}).status, 4);
+}
+
+// A runtime folder others may read is refused by Qt, which then reads port links from a folder
+// of its own choosing: the program says so once, naming both, instead of quietly resolving
+// port numbers elsewhere. A private folder gets no such word.
+TEST(Quellboxctl, SaysOnceWhenTheRuntimeFolderItWasGivenCannotBeUsed) {
+    BoardSim sim({});
+    const Outcome fine = ctl({"ports"});
+    EXPECT_EQ(fine.status, 0);
+    EXPECT_FALSE(fine.err.contains("XDG_RUNTIME_DIR")) << fine.err.toStdString();
+
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const QString shared = scratch.filePath("shared");
+    ASSERT_TRUE(QDir().mkpath(shared + "/quellbox/ports"));
+    ASSERT_TRUE(QFile::setPermissions(
+        shared, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                    QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(QFile::link(sim.slave_path(), shared + "/quellbox/ports/com7"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", shared);
+    // Qt's own fallback lies under the temporary folder.
+    environment.insert("TMPDIR", scratch.path());
+    const Outcome refused = ctl({"ports"}, environment);
+    EXPECT_EQ(refused.status, 0);
+    const QString told = "the runtime folder " + shared + " (XDG_RUNTIME_DIR) cannot be used";
+    EXPECT_EQ(refused.err.count(told), 1) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains("its mode is 0755, not 0700")) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(QRegularExpression("port links are read from " +
+                                                        QRegularExpression::escape(scratch.path()) +
+                                                        "/[^ ]+/quellbox/ports")))
+        << refused.err.toStdString();
+    EXPECT_FALSE(refused.out.contains("com7")) << refused.out.toStdString();
 }
 
 }  // namespace

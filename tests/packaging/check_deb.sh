@@ -25,7 +25,8 @@ for expected in ./usr/bin/quellbox ./usr/bin/quellbox-board-sim ./usr/bin/quellb
     ./usr/share/applications/io.github.quellbox.Quellbox.desktop \
     ./usr/share/metainfo/io.github.quellbox.Quellbox.metainfo.xml \
     ./usr/share/icons/hicolor/32x32/apps/quellbox.png \
-    ./usr/bin/quellbox-mqtt ./lib/systemd/system/quellbox-mqtt.service ./etc/quellbox/mqtt.conf; do
+    ./usr/bin/quellbox-mqtt ./lib/systemd/system/quellbox-mqtt.service \
+    ./lib/systemd/system/quellbox-mqtt@.service ./etc/quellbox/mqtt.conf; do
     if ! grep -qx -- "$expected" <<<"$files"; then
         echo "missing from the package: $expected"
         status=1

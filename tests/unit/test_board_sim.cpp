@@ -149,6 +149,9 @@ TEST(BoardFaults, RatesAreHonouredAndTheSeedRepeatsTheRun) {
     EXPECT_EQ(none.spoil(link::build_status_frame(1, 0), applied).size(), 8U);
     EXPECT_TRUE(applied.empty());
     EXPECT_FALSE(none.start_silence());
+    EXPECT_FALSE(none.answer_late());
+    FaultInjector always_late({.late = 1}, 1);
+    EXPECT_TRUE(always_late.answer_late());
 }
 
 }  // namespace

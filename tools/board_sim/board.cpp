@@ -101,6 +101,10 @@ bool FaultInjector::start_silence() {
     return roll(rates_.silence);
 }
 
+bool FaultInjector::answer_late() {
+    return roll(rates_.late);
+}
+
 Bytes FaultInjector::spoil(const link::Frame& reply, std::vector<std::string>& applied) {
     link::Frame frame = reply;
     if (roll(rates_.bad_header)) {

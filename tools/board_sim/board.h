@@ -88,6 +88,7 @@ struct FaultRates {
     double extra = 0;       // 1 to 8 random bytes appended
     double bad_header = 0;  // header replaced, checksum made right for it
     double silence = 0;     // the board goes quiet for a while instead of answering
+    double late = 0;        // the reply is held back, as a board busy with something else
 };
 
 class FaultInjector {
@@ -96,6 +97,8 @@ class FaultInjector {
 
     // Whether this reply starts a quiet period (the reply itself is not sent).
     bool start_silence();
+    // Whether this reply is held back (by how long is the caller's business).
+    bool answer_late();
     // The reply as it goes on the wire; the names of the faults applied are appended to
     // `applied` ("bad-header", "corrupt", "drop", "extra"), in that order.
     Bytes spoil(const link::Frame& reply, std::vector<std::string>& applied);

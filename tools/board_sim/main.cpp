@@ -66,6 +66,11 @@ the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or 
   --bad-header-rate P   probability that a reply gets a wrong header (checksum fitting it)
   --silence-rate P      probability that a frame starts a quiet period instead of an answer
   --silence-ms MS       length of a quiet period (default 500)
+  --late-rate P         probability that a reply goes out late, after the reply delay
+  --late-ms MS          ... by this much more (default 70: past the next poll of a tool
+                        that polls every 50 ms, so the answer lands in another board's turn)
+  --blank-address       replies carry 00 in byte 1 instead of the board's address (boards
+                        need not echo it; the checksum fits)
   --hangup-after N      answer N frames, then hang up (close the pty) when the next comes
   --reopen-ms MS        ... and after MS (default 500) publish a fresh pty; repeats
   --help                this text
@@ -78,7 +83,7 @@ Output, one line per event (after the time stamp and a blank, with --timestamps)
   ignore address <hh>         a frame for another board
   state <hhhh>                the relay map after acting on a frame (bit 0 = channel 1);
                               with several boards followed by " board <hh>", its address
-  fault <name>[ <ms>]         bad-header, corrupt, drop, extra, silence <ms>
+  fault <name>[ <ms>]         bad-header, corrupt, drop, extra, silence <ms>, late <ms>
   muted                       a frame left unanswered (--silent or a quiet period)
   tx <hex bytes>              a reply, once all of it is written
   hangup                      the pty was closed and the link removed
@@ -98,6 +103,8 @@ struct Options {
     std::uint32_t seed = 1;
     quellbox::board::FaultRates rates;
     milliseconds silence{500};
+    milliseconds late{70};
+    bool blank_address = false;
     long hangup_after = 0;  // 0: never
     milliseconds reopen{500};
 };
@@ -192,6 +199,12 @@ Options parse_options(int argc, char** argv) {
             o.rates.silence = parse_rate(arg, value());
         } else if (arg == "--silence-ms") {
             o.silence = ms();
+        } else if (arg == "--late-rate") {
+            o.rates.late = parse_rate(arg, value());
+        } else if (arg == "--late-ms") {
+            o.late = ms();
+        } else if (arg == "--blank-address") {
+            o.blank_address = true;
         } else if (arg == "--hangup-after") {
             o.hangup_after = parse_int<long>(arg, value(), 1, 1'000'000'000);
         } else if (arg == "--reopen-ms") {
@@ -436,10 +449,20 @@ class Simulator {
             say("fault silence " + std::to_string(options_.silence.count()));
             return;
         }
+        quellbox::link::Frame answer = *reply;
+        if (options_.blank_address) {
+            answer[quellbox::link::pos_address] = 0;
+            answer[quellbox::link::pos_checksum] = quellbox::link::checksum(answer);
+        }
         std::vector<std::string> applied;
-        Bytes wire = faults_.spoil(*reply, applied);
+        Bytes wire = faults_.spoil(answer, applied);
         for (const auto& name : applied) say("fault " + name);
-        outgoing_.push_back(Outgoing{now + options_.reply_delay, std::move(wire)});
+        Clock::time_point due = now + options_.reply_delay;
+        if (faults_.answer_late()) {
+            due += options_.late;
+            say("fault late " + std::to_string(options_.late.count()));
+        }
+        outgoing_.push_back(Outgoing{due, std::move(wire)});
     }
 
     void send_due() {
