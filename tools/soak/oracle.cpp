@@ -138,6 +138,7 @@ void Oracle::receive_begins() {
     in_event_ = true;
     event_accepted_ = false;
     event_bytes_.clear();
+    before_event_ = snapshot();
     ++counts_.receive_events;
 }
 
@@ -166,6 +167,17 @@ void Oracle::byte_read(std::uint8_t byte) {
 }
 
 void Oracle::receive_ends() {
+    for (int n = 1; n <= 16; ++n) {
+        const Look look = window_.look(n);
+        const Look& before = before_event_[static_cast<std::size_t>(n)];
+        if (look.colour == before.colour && look.caption == before.caption) continue;
+        if (!event_accepted_) {
+            violation("rejected_painted", "channel " + std::to_string(n) + " went from " +
+                                              describe(before) + " to " + describe(look) +
+                                              " while reading " + hex(event_bytes_));
+        }
+        judge(n, look, "as it was written");
+    }
     in_event_ = false;
     if (event_bytes_.size() != 8) {
         ++counts_.reads_not_eight;
@@ -190,16 +202,6 @@ void Oracle::frame_written(std::span<const std::uint8_t> bytes, std::string_view
         ++counts_.bad_frames_written;
         violation("bad_frame_written", what);
     }
-}
-
-void Oracle::look_written(int channel) {
-    const Look look = window_.look(channel);
-    if (in_event_ && !event_accepted_) {
-        // Even a look equal to the one shown before: the tool believed a frame it must drop.
-        violation("rejected_painted", "channel " + std::to_string(channel) + " given " +
-                                          describe(look) + " while reading " + hex(event_bytes_));
-    }
-    judge(channel, look, "as it was written");
 }
 
 void Oracle::tick_done() {
