@@ -27,6 +27,10 @@ Summary summarize(std::vector<double> samples) {
     return s;
 }
 
+double per(double amount, double count) {
+    return count > 0 ? amount / count : std::nan("");
+}
+
 std::vector<double> differences(const std::vector<double>& series) {
     std::vector<double> out;
     for (std::size_t i = 1; i < series.size(); ++i) out.push_back(series[i] - series[i - 1]);

@@ -23,6 +23,9 @@ double percentile(const std::vector<double>& sorted, double p);
 // All zeros for an empty set.
 Summary summarize(std::vector<double> samples);
 
+// amount / count, or NaN when there is nothing to count.
+double per(double amount, double count);
+
 // Differences between neighbours of a rising series.
 std::vector<double> differences(const std::vector<double>& series);
 
