@@ -101,6 +101,7 @@ Column analyse(const QString& label, const QJsonObject& run, const std::vector<S
 
     // ---- status frames in ----
     std::vector<double> receive_starts;
+    std::vector<double> status_to_done;
     std::vector<double> last_byte_to_painted;
     double handler_allocations = 0;
     int accepted = 0;
@@ -109,11 +110,13 @@ Column analyse(const QString& label, const QJsonObject& run, const std::vector<S
         const double start = s[0].toDouble();
         if (!inside(start)) continue;
         receive_starts.push_back(start);
-        if (!(s[2].toDouble() != 0)) continue;
+        if (s[2].toDouble() == 0) continue;  // rejected
         ++accepted;
         handler_allocations += s[4].toDouble();
-        const bool painted = (s[3].toDouble() != 0) && s[5].toDouble() > 0;
-        if (painted) column.status_to_painted_ms.push_back(ms_between(start, s[5].toDouble()));
+        const bool painted = s[3].toDouble() != 0 && s[5].toDouble() > 0;
+        const double done = painted ? s[5].toDouble() : s[1].toDouble();  // or nothing to paint
+        if (painted) column.status_to_painted_ms.push_back(ms_between(start, done));
+        status_to_done.push_back(ms_between(start, done));
         // From the board's last reply byte (its "tx" line comes right after the write) to the
         // last indicator painted, or to the handler's end when the frame changed no look: what
         // the operator waits for, including any time the port spent not looking at the line.
@@ -121,7 +124,6 @@ Column analyse(const QString& label, const QJsonObject& run, const std::vector<S
         // the window woke to the byte: its reply is the last one stamped up to 2 ms later.
         const SimLine* tx = last_before(board, "tx", start + 2000);
         if (tx != nullptr && ms_between(static_cast<double>(tx->t_us), start) < tick_ms) {
-            const double done = painted ? s[5].toDouble() : s[1].toDouble();
             last_byte_to_painted.push_back(ms_between(static_cast<double>(tx->t_us), done));
         }
     }
@@ -130,6 +132,7 @@ Column analyse(const QString& label, const QJsonObject& run, const std::vector<S
         static_cast<double>(column.status_to_painted_ms.size());
     j[QStringLiteral("status_to_painted_changed_ms")] =
         to_json(summarize(column.status_to_painted_ms));
+    j[QStringLiteral("status_to_painted_ms")] = to_json(summarize(status_to_done));
     j[QStringLiteral("last_byte_to_painted_ms")] = to_json(summarize(last_byte_to_painted));
 
     // The board's last reply byte written to the receive event in the window.
