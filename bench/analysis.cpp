@@ -127,9 +127,6 @@ Column analyse(const QString& label, const QJsonObject& run, const std::vector<S
             last_byte_to_painted.push_back(ms_between(static_cast<double>(tx->t_us), done));
         }
     }
-    j[QStringLiteral("frames_accepted")] = accepted;
-    j[QStringLiteral("frames_changing_a_look")] =
-        static_cast<double>(column.status_to_painted_ms.size());
     j[QStringLiteral("status_to_painted_changed_ms")] =
         to_json(summarize(column.status_to_painted_ms));
     j[QStringLiteral("status_to_painted_ms")] = to_json(summarize(status_to_done));

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 
 #include "loop_period.h"
 #include "process_counters.h"
@@ -60,23 +61,6 @@ QJsonObject figures(const MeasuredProcess& p) {
         {QStringLiteral("tick_deviation_board_p99_ms"), summarize(deviation).p99},
         {QStringLiteral("worst_gap_board_ms"), summarize(periods).max},
     };
-}
-
-QJsonObject side_by_side(const std::vector<MeasuredProcess>& processes) {
-    QJsonObject out;
-    for (const MeasuredProcess& p : processes) out[QLatin1String(p.name)] = figures(p);
-    auto cpu = [&](const char* name) {
-        return out.value(QLatin1String(name))
-            .toObject()
-            .value(QStringLiteral("cpu_percent"))
-            .toDouble(std::nan(""));
-    };
-    out[QStringLiteral("ratios")] = QJsonObject{
-        {QStringLiteral("cpu_vs_script"), per(cpu("window"), cpu("script"))},
-        {QStringLiteral("cpu_vs_c_loop"), per(cpu("window"), cpu("c_loop"))},
-        {QStringLiteral("cpu_vs_qt_floor"), per(cpu("window"), cpu("qt_floor"))},
-    };
-    return out;
 }
 
 // Runs this program again as the window of a column and follows it to its end, off the
@@ -159,9 +143,12 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
         processes[i].name = names[i];
         if (i > 0) processes[i].period = drifting_period(o.seconds, static_cast<int>(i));
     }
-    ReferenceLoop script(LoopKind::script, setup.paced, processes[1].period, env);
-    ReferenceLoop c_loop(LoopKind::c_loop, setup.paced, processes[2].period, env);
-    ReferenceLoop qt_floor(LoopKind::qt_floor, setup.paced, processes[3].period, env);
+    std::vector<std::unique_ptr<ReferenceLoop>> loops;  // script, C loop, Qt floor
+    for (const LoopKind kind : {LoopKind::script, LoopKind::c_loop, LoopKind::qt_floor}) {
+        const std::size_t i = loops.size() + 1;
+        loops.push_back(
+            std::make_unique<ReferenceLoop>(kind, setup.paced, processes[i].period, env));
+    }
     QProcess busy;
     if (setup.loaded) {
         busy.start(QStringLiteral("sh"),
@@ -179,10 +166,9 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
     run_window_child(
         o, env, {QStringLiteral("--plain")}, "the plain window of " + name,
         [&](const QByteArray& phase, qint64 window) {
-            const qint64 pids[] = {window, script.pid(), c_loop.pid(), qt_floor.pid()};
             for (std::size_t i = 0; i < processes.size(); ++i) {
                 (phase == "polling" ? processes[i].polling_start : processes[i].polling_end) =
-                    read_counters(pids[i]);
+                    read_counters(i == 0 ? window : loops[i - 1]->pid());
             }
         });
     const QJsonArray load_after = loads_json();
@@ -191,19 +177,18 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
         helper->waitForFinished();
     }
     board.stop();
-    script.stop();
-    c_loop.stop();
-    qt_floor.stop();
-
+    processes[0].board = read_sim_log(launch.log_path);
+    for (std::size_t i = 1; i < processes.size(); ++i) {
+        loops[i - 1]->stop();
+        processes[i].board = read_sim_log(loops[i - 1]->board_log());
+    }
     QFile file(out);
     if (!file.open(QIODevice::ReadOnly)) die("no samples from column " + name);
-    processes[0].board = read_sim_log(launch.log_path);
-    processes[1].board = read_sim_log(script.board_log());
-    processes[2].board = read_sim_log(c_loop.board_log());
-    processes[3].board = read_sim_log(qt_floor.board_log());
     Column column = analyse(setup.label, QJsonDocument::fromJson(file.readAll()).object(),
                             processes[0].board, spawn);
-    column.json[QStringLiteral("side_by_side")] = side_by_side(processes);
+    QJsonObject side_by_side;
+    for (const MeasuredProcess& p : processes) side_by_side[QLatin1String(p.name)] = figures(p);
+    column.json[QStringLiteral("side_by_side")] = side_by_side;
     column.json[QStringLiteral("platform")] =
         setup.x_server ? QStringLiteral("xcb on Xvfb") : QStringLiteral("offscreen");
     column.json[QStringLiteral("board_replies")] =

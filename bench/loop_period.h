@@ -1,9 +1,7 @@
 #pragma once
-// The reference loops' line and poll period. The line: raw bytes at 9600 baud, 8N1, as the
-// window's own is set up, reads returning once `minimum` bytes are in (0: whatever is there).
-// The period: 50 ms unless the bench asks for a little more (in nanoseconds, their optional last
-// argument), so that their ticks drift through every phase of the window's over a column
-// instead of keeping the one they happened to start at.
+// The reference loops' line: raw bytes at 9600 baud, 8N1, as the window's own, reads returning
+// once `minimum` bytes are in (0: whatever is there); and their poll period: 50 ms unless the
+// bench asks for a little more, so that their ticks drift through every phase of the window's.
 
 #include <termios.h>
 

@@ -1,9 +1,9 @@
-#include "column_run.h"
-
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+
+#include "column_run.h"
 
 namespace quellbox::bench {
 namespace {
@@ -42,37 +42,30 @@ void draw_panel(QPainter& p, const QRectF& area, const Panel& panel,
                                           : count / static_cast<double>(top);
         return plot.bottom() - f * plot.height();
     };
-
-    p.drawText(QRectF(area.left(), area.top() + 8, area.width(), 20), Qt::AlignHCenter,
-               QString::fromUtf8(panel.title));
     const double bin_width = plot.width() / bins;
     const double bar = bin_width / static_cast<double>(std::max<std::size_t>(1, counts.size()));
-    p.setPen(Qt::NoPen);
     for (std::size_t s = 0; s < counts.size(); ++s) {
-        p.setBrush(colours[s % 4]);
         for (int i = 0; i < bins; ++i) {
             const int c = counts[s][static_cast<std::size_t>(i)];
-            if (c == 0) continue;
             const double x = plot.left() + i * bin_width + static_cast<double>(s) * bar;
-            p.drawRect(QRectF(x, y_of(c), std::max(1.0, bar), plot.bottom() - y_of(c)));
+            if (c > 0)
+                p.fillRect(QRectF(x, y_of(c), std::max(1.0, bar), plot.bottom() - y_of(c)),
+                           colours[s % 4]);
         }
-        p.fillRect(QRectF(plot.right() - 150, plot.top() + 18.0 * static_cast<double>(s), 12, 12),
-                   colours[s % 4]);
-    }
-    p.setPen(Qt::black);
-    for (std::size_t s = 0; s < columns.size(); ++s) {
+        const double y = plot.top() + 18.0 * static_cast<double>(s);
+        p.fillRect(QRectF(plot.right() - 150, y, 12, 12), colours[s % 4]);
         p.drawText(
-            QRectF(plot.right() - 134, plot.top() - 3 + 18.0 * static_cast<double>(s), 134, 18),
-            Qt::AlignLeft,
+            QRectF(plot.right() - 134, y - 3, 134, 18), Qt::AlignLeft,
             QStringLiteral("%1: %2").arg(columns[s].label).arg((columns[s].*panel.samples).size()));
     }
+    p.drawText(QRectF(area.left(), area.top() + 8, area.width(), 20), Qt::AlignHCenter,
+               QString::fromUtf8(panel.title));
     p.drawLine(plot.bottomLeft(), plot.bottomRight());
     p.drawLine(plot.bottomLeft(), plot.topLeft());
     for (int k = 0; k <= 10; ++k) {
-        const double v = panel.low + (panel.high - panel.low) * k / 10;
         const double x = plot.left() + plot.width() * k / 10;
         p.drawText(QRectF(x - 40, plot.bottom() + 4, 80, 18), Qt::AlignHCenter,
-                   QString::number(v, 'g', 4));
+                   QString::number(panel.low + (panel.high - panel.low) * k / 10, 'g', 4));
     }
     p.drawText(
         QRectF(plot.left(), plot.bottom() + 22, plot.width(), 18), Qt::AlignHCenter,
@@ -86,14 +79,12 @@ bool draw_plot(const QString& path, const std::vector<Column>& columns, const QS
     QImage image(1400, 1000, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(13);
     p.setFont(font);
     p.drawText(QRectF(0, 8, image.width(), 20), Qt::AlignHCenter,
                QStringLiteral("quellbox-bench: poll tick and latency distributions"));
     p.drawText(QRectF(0, 30, image.width(), 20), Qt::AlignHCenter, subtitle);
-
     const Panel panels[] = {
         {"Tick period at the tick handler", 45, 55, 0.1, true, &Column::tick_periods_ms},
         {"Tick period as frames reach the board", 45, 55, 0.1, true, &Column::board_periods_ms},
@@ -102,10 +93,9 @@ bool draw_plot(const QString& path, const std::vector<Column>& columns, const QS
         {"Status frame in to last indicator painted (a look changed)", 0, 5, 0.1, false,
          &Column::status_to_painted_ms},
     };
-    const double w = image.width() / 2.0;
-    const double h = (image.height() - 60) / 2.0;
     for (int i = 0; i < 4; ++i) {
-        draw_panel(p, QRectF((i % 2) * w, 60 + (i / 2) * h, w, h), panels[i], columns);
+        const QRectF area((i % 2) * 700.0, 60 + (i / 2) * 470.0, 700, 470);
+        draw_panel(p, area, panels[i], columns);
     }
     p.end();
     return image.save(path, "PNG");

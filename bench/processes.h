@@ -59,18 +59,14 @@ class ReferenceLoop {
 };
 
 // Starts a private Xvfb in `server`; its display (":N") once it accepts connections, or
-// nothing. The offscreen platform sends nothing anywhere, a real one has a socket and an event
-// thread.
+// nothing.
 QString start_x_server(QProcess& server);
 
 // The three load averages of /proc/loadavg.
 std::vector<double> load_average();
 
-// Left to the scheduler, a process and its board land on the same core or on two and wander
-// between them, and on a virtual machine that alone made two programs doing nearly the same
-// differ by a factor from one ten-second stretch to the next: on one core the programs compared
-// side by side share the same conditions. Confines this process, and every process it starts
-// from now on, to the last core it may use; that core, or nothing when it cannot be done.
+// Confines this process, and every process it starts from now on, to the last core it may use
+// (docs/performance.md says why); that core, or nothing when it cannot be done.
 std::optional<int> pin_to_one_core();
 // Moves process `pid` (0: the calling thread) off `core`, or back onto it alone.
 void keep_off_core(qint64 pid, int core, bool off = true);

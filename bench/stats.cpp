@@ -5,13 +5,17 @@
 #include <numeric>
 
 namespace quellbox::bench {
+namespace {
 
+// `sorted` ascending and not empty; p from 0 to 100.
 double percentile(const std::vector<double>& sorted, double p) {
     const auto n = static_cast<double>(sorted.size());
     const double rank = std::ceil(p / 100.0 * n);
     const auto index = static_cast<std::size_t>(std::clamp(rank, 1.0, n)) - 1;
     return sorted[index];
 }
+
+}  // namespace
 
 Summary summarize(std::vector<double> samples) {
     Summary s;

@@ -17,9 +17,6 @@ struct Summary {
     double max = 0;
 };
 
-// `sorted` ascending and not empty; p from 0 to 100.
-double percentile(const std::vector<double>& sorted, double p);
-
 // All zeros for an empty set.
 Summary summarize(std::vector<double> samples);
 
