@@ -172,15 +172,15 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
             }
         });
     const QJsonArray load_after = loads_json();
-    for (QProcess* helper : {&busy, &x_server}) {
-        helper->kill();
-        helper->waitForFinished();
-    }
     board.stop();
     processes[0].board = read_sim_log(launch.log_path);
     for (std::size_t i = 1; i < processes.size(); ++i) {
         loops[i - 1]->stop();
         processes[i].board = read_sim_log(loops[i - 1]->board_log());
+    }
+    for (QProcess* helper : {&busy, &x_server}) {  // the Qt floor no longer needs the X server
+        helper->kill();
+        helper->waitForFinished();
     }
     QFile file(out);
     if (!file.open(QIODevice::ReadOnly)) die("no samples from column " + name);
