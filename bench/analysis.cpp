@@ -44,7 +44,6 @@ const SimLine* last_before(const std::vector<SimLine>& board, const char* kind, 
 QJsonObject to_json(const Summary& s) {
     return QJsonObject{
         {QStringLiteral("count"), static_cast<double>(s.count)},
-        {QStringLiteral("mean"), s.mean},
         {QStringLiteral("p50"), s.p50},
         {QStringLiteral("p99"), s.p99},
         {QStringLiteral("max"), s.max},
@@ -127,8 +126,6 @@ Column analyse(const QString& label, const QJsonObject& run, const std::vector<S
             last_byte_to_painted.push_back(ms_between(static_cast<double>(tx->t_us), done));
         }
     }
-    j[QStringLiteral("status_to_painted_changed_ms")] =
-        to_json(summarize(column.status_to_painted_ms));
     j[QStringLiteral("status_to_painted_ms")] = to_json(summarize(status_to_done));
     j[QStringLiteral("last_byte_to_painted_ms")] = to_json(summarize(last_byte_to_painted));
 

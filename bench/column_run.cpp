@@ -5,26 +5,17 @@
 #include <QJsonDocument>
 #include <QThread>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
 #include "loop_period.h"
 #include "process_counters.h"
-#include "processes.h"
 #include "tools/time_units.h"
 
 namespace quellbox::bench {
 namespace {
 
 using namespace std::chrono_literals;
-
-QJsonArray loads_json() {
-    QJsonArray out;
-    for (const double l : load_average()) out.append(l);
-    return out;
-}
 
 // One program of the side-by-side stretch, measured from outside like the others.
 struct MeasuredProcess {
@@ -157,7 +148,7 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
         if (o.core) keep_off_core(busy.processId(), *o.core);
         QThread::msleep(300);  // let it take its core
     }
-    const QJsonArray load_before = loads_json();
+    const QJsonArray load_before = load_average();
 
     // First the window with every event stamped, for its own figures; then, on the same board,
     // the window as the program runs it, measured from outside beside the three loops.
@@ -171,7 +162,7 @@ Column run_column(const ColumnOptions& o, const ColumnSetup& setup,
                     read_counters(i == 0 ? window : loops[i - 1]->pid());
             }
         });
-    const QJsonArray load_after = loads_json();
+    const QJsonArray load_after = load_average();
     board.stop();
     processes[0].board = read_sim_log(launch.log_path);
     for (std::size_t i = 1; i < processes.size(); ++i) {

@@ -1,8 +1,9 @@
 #pragma once
-// One column of the bench: the window in a child process of its own against a fresh virtual
-// board, first with every event stamped (its own figures, analysis.cpp), then as the program
-// runs it with the script loop, the C loop and the Qt floor polling boards of their own beside
-// it, all measured from outside at the moments the child announces.
+// The parts of quellbox-bench. One column: the window in a child process of its own against a
+// fresh virtual board, first with every event stamped (window_run.cpp; its figures,
+// analysis.cpp), then as the program runs it with the script loop, the C loop and the Qt floor
+// polling boards of their own beside it, all measured from outside at the moments the child
+// announces (column_run.cpp).
 
 #include <QJsonObject>
 #include <QString>
@@ -53,6 +54,15 @@ Column run_column(const ColumnOptions& options, const ColumnSetup& setup,
 // of the same run; `spawn_us` the moment the bench started that process.
 Column analyse(const QString& label, const QJsonObject& run, const std::vector<SimLine>& board,
                std::int64_t spawn_us);
+
+// The measured child process: the real main_form on the real Qt serial port against the board
+// the orchestrator started. Stamped: behind a stamping pass-through port, quiet polling for a
+// third of `seconds` (at least 5 s), then a scripted click about every half second; the raw
+// samples go to `out_path` as JSON. Plain: the window as the program runs it, nothing stamped,
+// polling quietly for `seconds` between the phases "polling" and "polled" it announces on
+// standard output.
+int run_window(int& argc, char** argv, double seconds, const QString& out_path);
+int run_plain_window(int& argc, char** argv, double seconds);
 
 // Histograms of the columns' samples, drawn into a PNG (plot.cpp).
 bool draw_plot(const QString& path, const std::vector<Column>& columns, const QString& subtitle);

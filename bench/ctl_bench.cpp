@@ -7,14 +7,10 @@
 
 #include <QProcess>
 #include <QStringList>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "column_run.h"
-#include "processes.h"
-#include "stats.h"
 #include "tools/time_units.h"
 
 namespace quellbox::bench {

@@ -17,7 +17,6 @@
 
 #include "column_run.h"
 #include "processes.h"
-#include "window_run.h"
 
 namespace {
 
@@ -257,6 +256,6 @@ int main(int argc, char** argv) {
     const Options o = parse(argc, argv);
     if (!o.window_run) return orchestrate(argc, argv, o);
     if (!o.plain && o.out_path.isEmpty()) die("--window-run needs --out", 2);
-    const WindowRunOptions run{o.seconds, o.out_path};
-    return o.plain ? run_plain_window(argc, argv, run) : run_window(argc, argv, run);
+    return o.plain ? run_plain_window(argc, argv, o.seconds)
+                   : run_window(argc, argv, o.seconds, o.out_path);
 }

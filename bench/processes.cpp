@@ -98,12 +98,12 @@ QString start_x_server(QProcess& server) {
                                       : QStringLiteral(":") + QString::fromLatin1(number.trimmed());
 }
 
-std::vector<double> load_average() {
+QJsonArray load_average() {
     QFile file(QStringLiteral("/proc/loadavg"));
-    std::vector<double> out;
+    QJsonArray out;
     if (!file.open(QIODevice::ReadOnly)) return out;
     const QList<QByteArray> parts = file.readAll().split(' ');
-    for (qsizetype i = 0; i < parts.size() && i < 3; ++i) out.push_back(parts[i].toDouble());
+    for (qsizetype i = 0; i < parts.size() && i < 3; ++i) out.append(parts[i].toDouble());
     return out;
 }
 

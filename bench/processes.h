@@ -3,6 +3,7 @@
 // to a file, so nothing reads it while the window is measured) and its log read back, the
 // reference loops, a private X server, and the one core the measured processes share.
 
+#include <QJsonArray>
 #include <QProcess>
 #include <QString>
 #include <chrono>
@@ -36,9 +37,7 @@ std::vector<double> frames_at_board(const std::vector<SimLine>& board, double fr
 tools::BoardLaunch board_launch(const QString& runtime_dir, const QString& log_name, bool paced);
 
 // The programs the window is measured against, each polling a virtual board of its own: a
-// plain pyserial script (what an operator might write instead of using the window), a minimal
-// C loop (nothing but the system calls the job needs) and an empty Qt window woken as the
-// window is (the toolkit's floor, see qt_floor_loop.cpp).
+// pyserial script, a minimal C loop and the Qt floor (docs/performance.md).
 enum class LoopKind { script, c_loop, qt_floor };
 
 class ReferenceLoop {
@@ -63,7 +62,7 @@ class ReferenceLoop {
 QString start_x_server(QProcess& server);
 
 // The three load averages of /proc/loadavg.
-std::vector<double> load_average();
+QJsonArray load_average();
 
 // Confines this process, and every process it starts from now on, to the last core it may use
 // (docs/performance.md says why); that core, or nothing when it cannot be done.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace quellbox::bench {
 namespace {
@@ -22,11 +21,8 @@ Summary summarize(std::vector<double> samples) {
     if (samples.empty()) return s;
     std::sort(samples.begin(), samples.end());
     s.count = samples.size();
-    s.mean = std::accumulate(samples.begin(), samples.end(), 0.0) / static_cast<double>(s.count);
-    s.min = samples.front();
     s.max = samples.back();
     s.p50 = percentile(samples, 50);
-    s.p90 = percentile(samples, 90);
     s.p99 = percentile(samples, 99);
     return s;
 }

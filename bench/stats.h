@@ -9,10 +9,7 @@ namespace quellbox::bench {
 
 struct Summary {
     std::size_t count = 0;
-    double mean = 0;
-    double min = 0;
     double p50 = 0;
-    double p90 = 0;
     double p99 = 0;
     double max = 0;
 };

@@ -20,11 +20,6 @@ TimingRecorder::TimingRecorder(int& argc, char** argv) : QApplication(argc, argv
     clicks.reserve(1 << 12);
 }
 
-void TimingRecorder::watch(const ui::MainForm& form, const ui::PreciseTicker& timer1) {
-    form_ = &form;
-    timer1_ = &timer1;
-}
-
 bool TimingRecorder::notify(QObject* receiver, QEvent* event) {
     if (form_ == nullptr) return QApplication::notify(receiver, event);
     // Timer1 ticks through a notifier of its own.

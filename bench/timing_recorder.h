@@ -43,7 +43,10 @@ class TimingRecorder final : public tools::PortObserver, public QApplication {
   public:
     TimingRecorder(int& argc, char** argv);
     // From now on the window's ticks, paints and receive events are stamped.
-    void watch(const ui::MainForm& form, const ui::PreciseTicker& timer1);
+    void watch(const ui::MainForm& form, const ui::PreciseTicker& timer1) {
+        form_ = &form;
+        timer1_ = &timer1;
+    }
 
     bool notify(QObject* receiver, QEvent* event) override;
     void receive_begins() override;

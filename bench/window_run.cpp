@@ -1,4 +1,4 @@
-#include "window_run.h"
+#include "column_run.h"
 
 #include <sys/resource.h>
 
@@ -114,15 +114,9 @@ bool open_port(ui::MainForm& form, const link::SerialPort& port) {
     return port.is_open();
 }
 
-QJsonArray numbers(std::initializer_list<double> values) {
-    QJsonArray out;
-    for (const double v : values) out.append(v);
-    return out;
-}
-
 }  // namespace
 
-int run_window(int& argc, char** argv, const WindowRunOptions& options) {
+int run_window(int& argc, char** argv, double seconds, const QString& out_path) {
     prepare_platform();
     TimingRecorder recorder(argc, argv);
     auto stamped =
@@ -137,7 +131,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
         die("no status frame was accepted");
     }
 
-    const auto total = tools::span_of_seconds(options.seconds);
+    const auto total = tools::span_of_seconds(seconds);
     const auto quiet = std::max<std::chrono::milliseconds>(5s, total / 3);
     run_events_for(1s);  // warm-up
     const std::int64_t quiet_start = now_us();
@@ -158,13 +152,13 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
 
     QJsonArray ticks, receives, clicks;
     for (const TickSample& s : recorder.ticks) {
-        ticks.append(numbers({static_cast<double>(s.start), static_cast<double>(s.allocations)}));
+        ticks.append(QJsonArray{static_cast<double>(s.start), static_cast<double>(s.allocations)});
     }
     for (const ReceiveSample& s : recorder.receives) {
-        receives.append(
-            numbers({static_cast<double>(s.start), static_cast<double>(s.end),
-                     s.accepted ? 1.0 : 0.0, s.changed ? 1.0 : 0.0,
-                     static_cast<double>(s.allocations), static_cast<double>(s.paint_end)}));
+        receives.append(QJsonArray{static_cast<double>(s.start), static_cast<double>(s.end),
+                                   s.accepted ? 1.0 : 0.0, s.changed ? 1.0 : 0.0,
+                                   static_cast<double>(s.allocations),
+                                   static_cast<double>(s.paint_end)});
     }
     for (const ClickSample& s : recorder.clicks) {
         clicks.append(QJsonArray{static_cast<double>(s.t), s.frame});
@@ -182,7 +176,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
         {QStringLiteral("receives"), receives},
         {QStringLiteral("clicks"), clicks},
     };
-    QFile file(options.out_path);
+    QFile file(out_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(QJsonDocument(out).toJson(QJsonDocument::Compact)) < 0) {
         die("cannot write the samples");
@@ -190,7 +184,7 @@ int run_window(int& argc, char** argv, const WindowRunOptions& options) {
     return 0;
 }
 
-int run_plain_window(int& argc, char** argv, const WindowRunOptions& options) {
+int run_plain_window(int& argc, char** argv, double seconds) {
     prepare_platform();
     QApplication app(argc, argv);
     auto bare = std::make_unique<link::QtSerialPort>();
@@ -203,7 +197,7 @@ int run_plain_window(int& argc, char** argv, const WindowRunOptions& options) {
     // orchestrator reads every measured process at these announcements.
     std::fputs("phase polling\n", stdout);
     std::fflush(stdout);
-    run_events_for(tools::span_of_seconds(options.seconds));
+    run_events_for(tools::span_of_seconds(seconds));
     std::fputs("phase polled\n", stdout);
     std::fflush(stdout);
     return 0;
