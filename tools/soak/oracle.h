@@ -103,9 +103,9 @@ class Oracle {
     explicit Oracle(const LookSource& window) : window_(window) {}
 
     // ---- from the port decorator ----
-    // The looks are read around each receive event: every look the receive handler changed is
-    // judged as it was written, and any change while reading a frame that must be rejected is
-    // wrong.
+    // The looks are read around each receive event: when the receive handler changed any, all
+    // sixteen are judged as written, and any change while reading a frame that must be rejected
+    // is wrong.
     void receive_begins();
     void byte_read(std::uint8_t byte);
     void receive_ends();
@@ -118,7 +118,7 @@ class Oracle {
     // ---- from the window ----
     // Called after the window's own tick handler has run.
     void tick_done();
-    // After a port state change every channel shows one look.
+    // After a port state change every channel shows one look; each is judged as well.
     void expect_all(LookKind kind, std::string_view when);
     // A failed open must leave the window as it was.
     void expect_unchanged(const std::array<Look, 17>& before, std::string_view when);
