@@ -37,24 +37,8 @@ extern "C" void free(void* pointer) noexcept {
     __libc_free(pointer);
 }
 
-namespace quellbox::bench {
-bool allocations_counted() {
-    return true;
-}
-std::uint64_t allocations() {
+std::uint64_t quellbox::bench::allocations() {
     return allocation_count;
 }
-}  // namespace quellbox::bench
-
-#else
-
-namespace quellbox::bench {
-bool allocations_counted() {
-    return false;
-}
-std::uint64_t allocations() {
-    return 0;
-}
-}  // namespace quellbox::bench
 
 #endif

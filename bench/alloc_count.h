@@ -7,8 +7,15 @@
 
 namespace quellbox::bench {
 
-bool allocations_counted();
-// Allocations on this thread since it started (0 when not counted).
+#ifdef QUELLBOX_BENCH_COUNT_ALLOCATIONS
+inline constexpr bool allocations_counted = true;
+// Allocations on this thread since it started.
 std::uint64_t allocations();
+#else
+inline constexpr bool allocations_counted = false;
+inline std::uint64_t allocations() {
+    return 0;
+}
+#endif
 
 }  // namespace quellbox::bench

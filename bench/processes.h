@@ -1,53 +1,73 @@
 #pragma once
-// The bench's helpers around other processes: how the virtual board is started (its time-stamped
-// output going to a file, so nothing reads it while the window is measured), the board's log
-// read back afterwards, and a busy loop that keeps one core loaded.
+// The bench's helpers around other processes: the virtual board (its time-stamped output going
+// to a file, so nothing reads it while the window is measured) and its log read back, the
+// reference loops, a private X server, and the one core the measured processes share.
 
+#include <QJsonArray>
 #include <QProcess>
 #include <QString>
 #include <chrono>
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "tools/board_process.h"
+#include "tools/private_runtime_dir.h"
 
 namespace quellbox::bench {
+
+// Ends the bench with `message` on standard error.
+[[noreturn]] void die(const std::string& message, int code = 1);
 
 // One line of `quellbox-board-sim --timestamps`: "<microseconds> <kind> <rest>".
 struct SimLine {
     std::int64_t t_us = 0;  // CLOCK_MONOTONIC, the clock of std::chrono::steady_clock
-    QString kind;           // "rx", "tx", "state", ...
+    QString kind;           // "rx", "tx", "ready", ...
     QString rest;           // for rx and tx the frame, "55 01 10 00 00 00 00 66"
 };
-
-// Lines without a time stamp are skipped.
 std::vector<SimLine> read_sim_log(const QString& path);
+// When frames arrived at the board from `from_us` to `to_us`.
+std::vector<double> frames_at_board(const std::vector<SimLine>& board, double from_us,
+                                    double to_us);
 
-// quellbox-board-sim --timestamps as port 1, publishing in `runtime_dir`, its time-stamped lines
-// going to the file `log_name` there. `paced` writes replies byte by byte at the line rate
-// (--paced), otherwise each in one write, as a USB adapter hands them over.
-tools::BoardLaunch board_launch(const QString& program, const QString& runtime_dir,
-                                const QString& log_name, bool paced = true);
+// The virtual board as port 1 in `runtime_dir`, logging to `log_name` there; `paced` replies
+// byte by byte at the line rate, otherwise each in one write, as a USB adapter hands them over.
+tools::BoardLaunch board_launch(const QString& runtime_dir, const QString& log_name, bool paced);
 
-// The pseudo-terminal a board logging to `log_path` published, once it is ready ("/dev/pts/3").
-QString board_device(const QString& log_path);
+// The programs the window is measured against, each polling a virtual board of its own: a
+// pyserial script, a minimal C loop and the Qt floor (docs/performance.md).
+enum class LoopKind { script, c_loop, qt_floor };
 
-// `sh -c 'while :; do :; done'`, ended by its process id with SIGKILL.
-class BusyLoop {
+class ReferenceLoop {
   public:
-    BusyLoop();
-    ~BusyLoop();
-    BusyLoop(const BusyLoop&) = delete;
-    BusyLoop& operator=(const BusyLoop&) = delete;
-
-    qint64 pid() const { return pid_; }
+    // `period` between polls (see loop_period.h); `environment` for the Qt floor's platform.
+    ReferenceLoop(LoopKind kind, bool paced, std::chrono::nanoseconds period,
+                  const QProcessEnvironment& environment);
+    qint64 pid() const { return loop_.processId(); }
+    const QString& board_log() const { return board_log_; }
+    // Ends the loop, then its board, so the log is complete.
+    void stop();
 
   private:
-    QProcess process_;
-    qint64 pid_ = 0;
+    tools::PrivateRuntimeDir runtime_{QStringLiteral("quellbox-bench-loop")};
+    QString board_log_;
+    std::unique_ptr<tools::BoardProcess> board_;
+    QProcess loop_;
 };
 
+// Starts a private Xvfb in `server`; its display (":N") once it accepts connections, or
+// nothing.
+QString start_x_server(QProcess& server);
+
 // The three load averages of /proc/loadavg.
-std::vector<double> load_average();
+QJsonArray load_average();
+
+// Confines this process, and every process it starts from now on, to the last core it may use
+// (docs/performance.md says why); that core, or nothing when it cannot be done.
+std::optional<int> pin_to_one_core();
+// Moves process `pid` (0: the calling thread) off `core`, or back onto it alone.
+void keep_off_core(qint64 pid, int core, bool off = true);
 
 }  // namespace quellbox::bench

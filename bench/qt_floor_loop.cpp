@@ -23,7 +23,6 @@
 #include "link/poll_rules.h"
 #include "link/timespec_of.h"
 #include "loop_period.h"
-#include "raw_line.h"
 #include "runtime/event_loop.h"
 #include "runtime/quit_on_signals.h"
 

@@ -1,12 +1,9 @@
 #!/usr/bin/python3
-"""A plain pyserial script polling one board at 20 Hz: the reference the window is compared
-with. At each tick it reads whatever reply waits, drops the rest, writes the status query and
-sleeps until the next tick; it never waits on the line itself.
+"""A plain pyserial script polling one board at 20 Hz, the reference the window is compared
+with: at each tick it reads whatever reply waits, writes the status query and sleeps until the
+next tick (PERIOD_NS, 50 ms unless the bench asks for a little more); it never waits on the line.
 
     script_poll_loop.py DEVICE QUERY_HEX [PERIOD_NS]     (runs until SIGTERM or SIGINT)
-
-PERIOD_NS, 50 ms unless given, is set a little longer by the bench so that the script's ticks
-drift through every phase of the window's over a column.
 """
 import signal
 import sys

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace quellbox::bench {
+namespace {
 
+// `sorted` ascending and not empty; p from 0 to 100.
 double percentile(const std::vector<double>& sorted, double p) {
     const auto n = static_cast<double>(sorted.size());
     const double rank = std::ceil(p / 100.0 * n);
@@ -13,18 +14,21 @@ double percentile(const std::vector<double>& sorted, double p) {
     return sorted[index];
 }
 
+}  // namespace
+
 Summary summarize(std::vector<double> samples) {
     Summary s;
     if (samples.empty()) return s;
     std::sort(samples.begin(), samples.end());
     s.count = samples.size();
-    s.mean = std::accumulate(samples.begin(), samples.end(), 0.0) / static_cast<double>(s.count);
-    s.min = samples.front();
     s.max = samples.back();
     s.p50 = percentile(samples, 50);
-    s.p90 = percentile(samples, 90);
     s.p99 = percentile(samples, 99);
     return s;
+}
+
+double per(double amount, double count) {
+    return count > 0 ? amount / count : std::nan("");
 }
 
 std::vector<double> differences(const std::vector<double>& series) {

@@ -9,19 +9,16 @@ namespace quellbox::bench {
 
 struct Summary {
     std::size_t count = 0;
-    double mean = 0;
-    double min = 0;
     double p50 = 0;
-    double p90 = 0;
     double p99 = 0;
     double max = 0;
 };
 
-// `sorted` ascending and not empty; p from 0 to 100.
-double percentile(const std::vector<double>& sorted, double p);
-
 // All zeros for an empty set.
 Summary summarize(std::vector<double> samples);
+
+// amount / count, or NaN when there is nothing to count.
+double per(double amount, double count);
 
 // Differences between neighbours of a rising series.
 std::vector<double> differences(const std::vector<double>& series);

@@ -1,18 +1,27 @@
 #pragma once
-// Measure mode: stamps every poll tick, receive event, repaint pass and channel paint with its
-// time and the heap allocations it made, into buffers reserved up front.
+// Measure mode's stamps. The application watches the window's events as they pass through
+// QApplication::notify (the poll tick, the channels' paints); the pass-through port reports each
+// receive event. Each is stamped with its time and the heap allocations it made, into buffers
+// reserved up front: growing them while measuring would allocate.
 
+#include <QApplication>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <vector>
 
-#include "window_observer.h"
+#include "controller/window_surface.h"
+#include "tools/pass_through_port.h"
+
+namespace quellbox::ui {
+class MainForm;
+class PreciseTicker;
+}  // namespace quellbox::ui
 
 namespace quellbox::bench {
 
 struct TickSample {
     std::int64_t start = 0;
-    std::int64_t end = 0;
     std::uint64_t allocations = 0;
 };
 
@@ -27,33 +36,34 @@ struct ReceiveSample {
 
 struct ClickSample {
     std::int64_t t = 0;
-    std::int64_t since_tick = 0;
     QString frame;  // the command frame the click must produce, as the board logs it
-    QString what;
 };
 
-class TimingRecorder final : public WindowObserver {
+class TimingRecorder final : public tools::PortObserver, public QApplication {
   public:
-    TimingRecorder();
+    TimingRecorder(int& argc, char** argv);
+    // From now on the window's ticks, paints and receive events are stamped.
+    void watch(const ui::MainForm& form, const ui::PreciseTicker& timer1) {
+        form_ = &form;
+        timer1_ = &timer1;
+    }
+
+    bool notify(QObject* receiver, QEvent* event) override;
+    void receive_begins() override;
+    void receive_ends(std::span<const std::uint8_t> bytes) override;
 
     std::vector<TickSample> ticks;
     std::vector<ReceiveSample> receives;
-    std::vector<TickSample> passes;
     std::vector<ClickSample> clicks;
-    bool measuring = false;
-    std::uint64_t byte_events = 0;  // read notifications that did not complete a frame
-    std::uint64_t byte_allocations = 0;
+    std::int64_t first_tick = 0;
+    std::int64_t first_accept = 0;
 
   private:
-    void on_begin(Watch watch) override;
-    void on_end(Watch watch, std::int64_t start, std::int64_t end) override;
-    void on_receive_begins() override;
-    void on_receive_ends(std::int64_t start, std::int64_t end, bool accepted,
-                         bool changed) override;
-
-    std::uint64_t event_allocations_ = 0;
-    std::uint64_t receive_allocations_ = 0;
-    bool handler_ran_ = false;
+    const ui::MainForm* form_ = nullptr;
+    const ui::PreciseTicker* timer1_ = nullptr;
+    std::int64_t started_ = 0;
+    std::uint64_t allocations_at_start_ = 0;
+    std::array<controller::Colour, controller::channel_count + 1> colours_before_{};
     int paint_target_ = -1;  // the receive sample whose frame the next channel paints show
 };
 

@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMetaMethod>
 #include <QScreen>
 #include <limits>
 #include <stdexcept>
@@ -302,14 +301,6 @@ void MainForm::set_caption(int n, std::string_view text) {
         written.assign(text);
         Label2[n]->setText(qstring(text));
     }
-    // The logic writes a look colour first, caption second: the look is complete now. Sixteen
-    // emissions per frame are worth skipping while nobody listens.
-    if (look_observed_) Q_EMIT look_written(n);
-}
-
-void MainForm::connectNotify(const QMetaMethod& signal) {
-    if (signal == QMetaMethod::fromSignal(&MainForm::look_written)) look_observed_ = true;
-    QWidget::connectNotify(signal);
 }
 
 void MainForm::set_openall_enabled(bool enabled) {

@@ -117,13 +117,12 @@ TEST_P(AcceptedFrame, SameReportAgainIsPaintedInFullWheneverOtherLooksCameBetwee
     const auto frame = test::parse_hex(GetParam());
     const auto relays = static_cast<std::uint16_t>(frame[5] << 8 | frame[6]);
     receive(GetParam());
-    const auto colours = surface.colours;
-    const auto captions = surface.captions;
+    ASSERT_EQ(surface.log, painted_from(relays));
     for (int i = 0; i < 3; ++i) {
+        surface.log.clear();
         ticks(1);
         receive(GetParam());
-        EXPECT_EQ(surface.colours, colours);
-        EXPECT_EQ(surface.captions, captions);
+        EXPECT_EQ(surface.log, Lines{}) << "repeat " << i << " writes no look again";
     }
 
     ticks(6);  // silent: every channel not-known

@@ -5,7 +5,8 @@
 // the tool's receive path; the channel map of a frame and the four looks are facts with one
 // home (link/frames.h, controller/looks.h), read from there.
 //
-// No Qt here: the soak drives it from the window's signals, the tests from plain calls.
+// No Qt here: the soak drives it from the port it passes the window's traffic through and from
+// the window's ticker, the tests from plain calls.
 
 #include <array>
 #include <cstdint>
@@ -102,6 +103,9 @@ class Oracle {
     explicit Oracle(const LookSource& window) : window_(window) {}
 
     // ---- from the port decorator ----
+    // The looks are read around each receive event: when the receive handler changed any, all
+    // sixteen are judged as written, and any change while reading a frame that must be rejected
+    // is wrong.
     void receive_begins();
     void byte_read(std::uint8_t byte);
     void receive_ends();
@@ -112,10 +116,9 @@ class Oracle {
     void frame_written(std::span<const std::uint8_t> bytes, std::string_view address_text);
 
     // ---- from the window ----
-    void look_written(int channel);
     // Called after the window's own tick handler has run.
     void tick_done();
-    // After a port state change every channel shows one look.
+    // After a port state change every channel shows one look; each is judged as well.
     void expect_all(LookKind kind, std::string_view when);
     // A failed open must leave the window as it was.
     void expect_unchanged(const std::array<Look, 17>& before, std::string_view when);
@@ -150,6 +153,7 @@ class Oracle {
     bool in_event_ = false;
     bool event_accepted_ = false;
     std::vector<std::uint8_t> event_bytes_;
+    std::array<Look, 17> before_event_{};  // the looks as the receive event found them
     std::optional<Frame8> last_accepted_;
     // Large until the first accepted frame: the display starts out stale.
     int ticks_since_accepted_ = 1 << 20;

@@ -115,8 +115,6 @@ SoakReport Soak::run() {
     port_ = port.get();
     form_ = std::make_unique<ui::MainForm>(std::move(port));
     find_controls();
-    QObject::connect(form_.get(), &ui::MainForm::look_written, &scheduler_,
-                     [this](int n) { oracle_.look_written(n); });
     auto* timer = form_->findChild<ui::PreciseTicker*>(QStringLiteral("Timer1"));
     if (timer == nullptr) qFatal("soak: the window has no Timer1");
     // Connected after the window's own handler, so this runs once the tick is done.

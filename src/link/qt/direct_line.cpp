@@ -31,10 +31,9 @@ using Clock = ReplyForecast::Clock;
 
 // The handle and an alarm (a timerfd), each under a QSocketNotifier of its own. Pausing the
 // handle switches its notifier off, which on Qt's own event loop (the window's and the bridge's)
-// is bookkeeping without a system call. Two windows side by side on paced boards, sharing one
-// core, the one on this shape used about 0.8 of the CPU of one whose line kept both in an epoll
-// set: that set was asked about its ready list at every turn of the loop and changed by two
-// epoll_ctl calls per reply. The handle is watched level-triggered from the end of one reply to
+// is bookkeeping without a system call. An epoll set holding both, as the line once had, was
+// asked about its ready list at every turn of the loop and changed by two epoll_ctl calls per
+// reply. The handle is watched level-triggered from the end of one reply to
 // the next frame and while a reply's first byte is awaited, never while the line waits for the
 // rest of a reply, nor while its buffer is full. A hang-up keeps the handle readable, so it is
 // seen at the next look or wake-up and, since every poll writes, within a tick.

@@ -2,9 +2,9 @@
 // Which event loop the programs of the suite run on. On Linux and the BSDs Qt runs on GLib's
 // main loop when it can, for programs that mix in GLib-based libraries; none of ours does, and
 // GLib's loop costs on every wake-up (prepare, query, poll, check and dispatch over all of Qt's
-// sources). A window polling a board wakes about forty times a second all day: on Qt's own loop
-// it used about a sixth less CPU, measured side by side under an X server. Other platforms have
-// one loop only; there the call changes nothing.
+// sources). A window polling a board wakes twice per poll tick all day, so whatever a wake-up
+// costs on top of the program's own work is paid all day too. Other platforms have one loop
+// only; there the call changes nothing.
 
 namespace quellbox::runtime {
 

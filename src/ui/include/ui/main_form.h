@@ -65,14 +65,8 @@ class MainForm final : public QWidget, public WindowSurface {
     // Places the window in the middle of the screen it is on.
     void centre_on_screen();
 
-  Q_SIGNALS:
-    // Channel n has just been given a look: its colour and then its caption are written.
-    // Lets an observer (the soak harness) judge every look at the moment it is shown.
-    void look_written(int n);
-
   protected:
     void showEvent(QShowEvent* event) override;
-    void connectNotify(const QMetaMethod& signal) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -112,7 +106,6 @@ class MainForm final : public QWidget, public WindowSurface {
     // all sixteen, and comparing with the label's UTF-16 text cost more than the rest of the
     // frame's handling together.
     std::array<std::string, channel_count + 1> caption_written_{};
-    bool look_observed_ = false;  // somebody connected to look_written
 
     bool port_refused_ = false;
     OperatorNotice notice_;
