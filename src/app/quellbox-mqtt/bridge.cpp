@@ -1,5 +1,8 @@
 #include "bridge.h"
 
+#include "bridge_log.h"
+#include "session/dropped_notice.h"
+
 namespace quellbox::mqtt {
 
 namespace {
@@ -30,6 +33,16 @@ Bridge::Bridge(BridgeOptions options)
                         for (const auto& b : boards_) b->on_unreachable();
                     },
                 .sent = {},
+                .dropped =
+                    [this](const session::DroppedAnswers& dropped) {
+                        for (const BoardConfig& b : options_.boards) {
+                            if (b.address != dropped.board) continue;
+                            log_line(BridgeText::tr("board %1 (address %2): %3")
+                                         .arg(QString::fromStdString(b.id))
+                                         .arg(b.address)
+                                         .arg(session::dropped_notice(dropped)));
+                        }
+                    },
             }) {
     for (const BoardConfig& board : options_.boards)
         boards_.push_back(std::make_unique<BoardBridge>(options_, board, line_.session()));

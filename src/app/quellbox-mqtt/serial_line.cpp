@@ -30,14 +30,17 @@ SerialLine::SerialLine(int port_number, std::vector<std::uint8_t> addresses, Lin
                        },
                    .lost = [this](const std::string& device,
                                   const std::string& reason) { on_lost(device, reason); },
+                   .wake = [this](session::SessionTime at) { wake_.arm(at); },
+                   .dropped =
+                       [this](const session::DroppedAnswers& dropped) {
+                           if (events_.dropped) events_.dropped(dropped);
+                       },
                }),
+      wake_(session_),
       backoff_(first_backoff) {
     port_.set_comm_port(static_cast<std::int16_t>(port_number));
     // The bridge reopens by itself: after a loss only the lost board's device will do.
     port_.set_reopen_only_the_lost_device(true);
-    tick_.setInterval(link::poll_interval_ms);
-    tick_.setTimerType(Qt::PreciseTimer);
-    connect(&tick_, &QTimer::timeout, this, [this] { session_.tick(); });
     reopen_.setSingleShot(true);
     connect(&reopen_, &QTimer::timeout, this, &SerialLine::try_open);
 }
@@ -47,7 +50,8 @@ void SerialLine::start() {
 }
 
 void SerialLine::stop() {
-    tick_.stop();
+    session_.stop();
+    wake_.stop();
     reopen_.stop();
     port_.close();
 }
@@ -74,11 +78,11 @@ void SerialLine::try_open() {
     log_line(BridgeText::tr("opened port %1 (%2)")
                  .arg(port_number_)
                  .arg(QString::fromStdString(result.device)));
-    tick_.start();
+    session_.start();
 }
 
 void SerialLine::on_lost(const std::string& device, const std::string& reason) {
-    tick_.stop();
+    wake_.stop();
     log_line(BridgeText::tr("lost port %1 (%2): %3")
                  .arg(port_number_)
                  .arg(QString::fromStdString(device), QString::fromStdString(reason)));

@@ -1,8 +1,8 @@
 #pragma once
 // The serial line the bridge owns: the port (resolved by number, like the window does), the
-// poll session ticking every 50 ms while the port is open, and reopening with backoff when the
-// port cannot be opened or goes away. While the port is closed nothing ticks, so a missing
-// device costs one open attempt per pause and no busy loop.
+// poll session woken by a single-shot timer whenever it asks while the port is open, and
+// reopening with backoff when the port cannot be opened or goes away. While the port is closed
+// nothing wakes, so a missing device costs one open attempt per pause and no busy loop.
 
 #include <QObject>
 #include <QString>
@@ -14,6 +14,7 @@
 
 #include "link/qt_serial_port.h"
 #include "session/poll_session.h"
+#include "session/wake_timer.h"
 
 namespace quellbox::mqtt {
 
@@ -26,6 +27,8 @@ struct LineEvents {
     std::function<void()> closed;
     // A frame went out to `address` (for --verbose logs; may be empty).
     std::function<void(std::uint8_t address, const link::Frame& frame)> sent;
+    // Answers not given to the board polled at `dropped.board` (rate-limited by the session).
+    std::function<void(const session::DroppedAnswers& dropped)> dropped;
 };
 
 class SerialLine final : public QObject {
@@ -47,7 +50,7 @@ class SerialLine final : public QObject {
     LineEvents events_;
     link::QtSerialPort port_;
     session::PollSession session_;
-    QTimer tick_;
+    session::WakeTimer wake_;
     QTimer reopen_;
     std::chrono::milliseconds backoff_;
     QString last_failure_;  // logged once until something changes

@@ -5,6 +5,8 @@
 #include "link/failure_notice.h"
 #include "link/poll_rules.h"
 #include "output.h"
+#include "runs.h"
+#include "session/dropped_notice.h"
 
 namespace quellbox::ctl {
 
@@ -45,12 +47,22 @@ QString open_failure(const BoardTarget& target, const link::OpenResult& result) 
 }  // namespace
 
 BoardLine::BoardLine(const BoardTarget& target, session::SessionEvents events)
-    : target_(target), session_(port_, {target.address}, std::move(events)) {
-    timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(link::poll_interval_ms);
+    : target_(target),
+      session_(port_, {target.address}, with_line_hooks(std::move(events))),
+      wake_(session_) {
     // A watch that reconnects goes back only to the lost board's device.
     port_.set_reopen_only_the_lost_device(true);
-    QObject::connect(&timer_, &QTimer::timeout, &port_, [this] { session_.tick(); });
+}
+
+session::SessionEvents BoardLine::with_line_hooks(session::SessionEvents events) {
+    events.wake = [this](session::SessionTime at) { wake_.arm(at); };
+    if (!events.dropped) {
+        events.dropped = [this](const session::DroppedAnswers& dropped) {
+            complain(
+                QStringLiteral("%1: %2").arg(board_name(*this), session::dropped_notice(dropped)));
+        };
+    }
+    return events;
 }
 
 std::optional<QString> BoardLine::open() {
@@ -73,12 +85,13 @@ void BoardLine::close() {
 }
 
 void BoardLine::start_polling() {
-    session_.tick();
-    timer_.start();
+    session_.start();
+    session_.run();
 }
 
 void BoardLine::stop_polling() {
-    timer_.stop();
+    session_.stop();
+    wake_.stop();
 }
 
 }  // namespace quellbox::ctl

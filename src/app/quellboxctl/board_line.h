@@ -1,15 +1,15 @@
 #pragma once
 // One board on one serial line: the Qt serial port (named by port number or by path), the
-// headless poll session on it, and the 50 ms precise timer that drives the session.
+// headless poll session on it, and the timer that wakes the session when it asks.
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <cstdint>
 #include <optional>
 
 #include "link/qt_serial_port.h"
 #include "session/poll_session.h"
+#include "session/wake_timer.h"
 
 namespace quellbox::ctl {
 
@@ -28,7 +28,8 @@ class BoardLine {
     std::optional<QString> open();
     void close();
 
-    // The first frame goes out now, not a tick later: a status read is then one round trip.
+    // The first frame goes out now, not a tick later: a status read is then one round trip;
+    // commands follow each other as soon as the line is idle.
     void start_polling();
     void stop_polling();
 
@@ -38,10 +39,12 @@ class BoardLine {
     const QString& device() const { return device_; }
 
   private:
+    session::SessionEvents with_line_hooks(session::SessionEvents events);
+
     BoardTarget target_;
     link::QtSerialPort port_;
     session::PollSession session_;
-    QTimer timer_;
+    session::WakeTimer wake_;
     QString device_;
 };
 

@@ -89,7 +89,7 @@ class Prober {
             skip();
             return;
         }
-        line_->session().tick();  // exactly one status query
+        line_->session().send_once();  // exactly one status query
         wait_.start(probe_wait_ms);
     }
 
