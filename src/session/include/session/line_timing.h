@@ -17,7 +17,7 @@ inline constexpr std::chrono::nanoseconds frame_time = 8 * link::byte_time;
 inline constexpr std::chrono::nanoseconds earliest_answer = 2 * frame_time - 2 * link::byte_time;
 // After an answer the line is idle again once this passed without another one. A second answer
 // in that time (two boards, one of them late) spoils the poll: neither is used.
-inline constexpr std::chrono::nanoseconds answer_settle = 3 * link::byte_time;
+inline constexpr std::chrono::nanoseconds answer_settle = 2 * link::byte_time;
 // How long a frame keeps the line for its answer before the next command may go: both frames
 // plus the time a slow board, or a USB adapter's receive latency, may add. The poll grid itself
 // does not wait for it.
