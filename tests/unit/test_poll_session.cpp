@@ -58,9 +58,13 @@ class Session : public ::testing::Test {
         };
         return e;
     }
-    // Like the owner's timer: runs the session whenever it asked, until `until`.
+    // Like the owner's timer: runs the session whenever it asked, until `until`. A session that
+    // keeps asking for the same moment without doing anything would spin its owner: a fault.
     void run_until(SessionTime until) {
+        int same_moment = 0;
         while (wake && *wake < until) {
+            same_moment = *wake <= clock.t ? same_moment + 1 : 0;
+            ASSERT_LT(same_moment, 3) << "asks again and again for a wake-up at once";
             clock.t = std::max(clock.t, *wake);
             wake.reset();
             session->run();
