@@ -15,9 +15,11 @@ inline constexpr std::chrono::nanoseconds frame_time = 8 * link::byte_time;
 // of its own: one complete earlier than this after the write began while the frame was still
 // going out, so it answers the frame before. Two byte times are left for baud-rate tolerance.
 inline constexpr std::chrono::nanoseconds earliest_answer = 2 * frame_time - 2 * link::byte_time;
-// After an answer the line is idle again once this passed without another one. A second answer
-// in that time (two boards, one of them late) spoils the poll: neither is used.
-inline constexpr std::chrono::nanoseconds answer_settle = 2 * link::byte_time;
+// After an answer the line is idle again once this passed without another one: a byte time of
+// quiet, so that a board's answer and a late one queued right behind it (one USB read, or two
+// boards answering back to back) are seen together. A second answer in that time spoils the
+// poll: neither is used. Kept this short because every command waits for it twice.
+inline constexpr std::chrono::nanoseconds answer_settle = link::byte_time;
 // How long a frame keeps the line for its answer before the next command may go: both frames
 // plus the time a slow board, or a USB adapter's receive latency, may add. The poll grid itself
 // does not wait for it.
