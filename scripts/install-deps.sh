@@ -17,7 +17,7 @@ packages=(
     dpkg-dev desktop-file-utils appstream lintian scdoc gzip
     valgrind clang-tidy
     python3-serial strace
-    libmosquitto-dev mosquitto mosquitto-clients
+    libmosquitto-dev mosquitto mosquitto-clients openssl
     systemd
 )
 

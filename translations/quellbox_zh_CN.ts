@@ -400,6 +400,49 @@ User name and password come from --credentials FILE (first line the user name, s
         <source>could not connect to the broker %1:%2</source>
         <translation>无法连接到代理 %1:%2</translation>
     </message>
+    <message>
+        <source>ignored %1 on %2: a retained command (the broker replays it at every start); publish commands without retain, and clear it with: mosquitto_pub -r -n -t %2</source>
+        <translation>已忽略 %2 上的 %1：这是保留的命令（代理在每次启动时都会重放它）；发布命令时请不要设置保留标志，可用以下命令清除：mosquitto_pub -r -n -t %2</translation>
+    </message>
+    <message>
+        <source>board %1 (address %2): %3</source>
+        <translation>板 %1（地址 %2）：%3</translation>
+    </message>
+    <message>
+        <source>the TLS certificate of the broker %1 does not name %2, the host connected to: connect by a name the certificate carries, or issue it for this one</source>
+        <translation>代理 %1 的 TLS 证书未包含所连接的主机名 %2：请使用证书中列出的名称连接，或为该主机名签发证书</translation>
+    </message>
+    <message>
+        <source>the TLS certificate of the broker %1 is not trusted: no CA in %2 signed it (check --ca-file / ca_file)</source>
+        <translation>代理 %1 的 TLS 证书不受信任：%2 中没有任何 CA 为其签名（请检查 --ca-file / ca_file）</translation>
+    </message>
+    <message>
+        <source>the TLS handshake with the broker %1 failed: %2</source>
+        <translation>与代理 %1 的 TLS 握手失败：%2</translation>
+    </message>
+</context>
+<context>
+    <name>QuellboxSession</name>
+    <message>
+        <source>dropped an answer whose byte 1 names board %1: that board answers late or out of turn</source>
+        <translation>已丢弃一个应答：其字节 1 指向板 %1，该板应答过迟或不按次序</translation>
+    </message>
+    <message>
+        <source>dropped an answer that began while the poll was still going out: a late answer to the frame before</source>
+        <translation>已丢弃一个在查询帧仍在发送时开始的应答：这是对上一帧的迟到应答</translation>
+    </message>
+    <message>
+        <source>dropped the answers to one poll: more than one came, and which is this board&apos;s cannot be told</source>
+        <translation>已丢弃对同一次查询的应答：收到了不止一个，无法判断哪个属于本板</translation>
+    </message>
+    <message>
+        <source>dropped an answer that came after the poll was answered: a board answers late or twice</source>
+        <translation>已丢弃一个在查询已得到应答之后到达的应答：有板应答过迟或重复应答</translation>
+    </message>
+    <message>
+        <source>%1 answers dropped since the last report, told at most once a minute</source>
+        <translation>自上次报告以来丢弃了 %1 个应答，每分钟至多报告一次</translation>
+    </message>
 </context>
 <context>
     <name>WindowText</name>

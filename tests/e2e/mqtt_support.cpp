@@ -77,12 +77,14 @@ int Watcher::count(const QString& topic, const QString& payload) const {
                       [&](const Message& m) { return m.topic == topic && m.payload == payload; }));
 }
 
-void publish(const Broker& broker, const QString& topic, const QByteArray& payload) {
+void publish(const Broker& broker, const QString& topic, const QByteArray& payload, bool retained) {
     QProcess client;
     client.setProcessChannelMode(QProcess::ForwardedChannels);
-    client.start(QStringLiteral("mosquitto_pub"),
-                 client_arguments(broker) << QStringLiteral("-t") << topic << QStringLiteral("-m")
-                                          << QString::fromUtf8(payload));
+    QStringList args = client_arguments(broker)
+                       << QStringLiteral("-t") << topic << QStringLiteral("-m")
+                       << QString::fromUtf8(payload);
+    if (retained) args << QStringLiteral("-r");
+    client.start(QStringLiteral("mosquitto_pub"), args);
     if (!client.waitForFinished(static_cast<int>(patience.count())) || client.exitCode() != 0) {
         throw std::runtime_error("mosquitto_pub failed");
     }

@@ -45,8 +45,9 @@ class Watcher {
     QList<Message> messages_;
 };
 
-// mosquitto_pub, QoS 1, not retained; returns once the client is done.
-void publish(const Broker& broker, const QString& topic, const QByteArray& payload);
+// mosquitto_pub, QoS 1, retained or not; returns once the client is done.
+void publish(const Broker& broker, const QString& topic, const QByteArray& payload,
+             bool retained = false);
 
 // quellbox-mqtt as a child process; its stderr lines are collected (and echoed for the log).
 class BridgeRun {

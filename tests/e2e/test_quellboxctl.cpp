@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <memory>
+#include <thread>
 
 #include "e2e_support.h"
 #include "link/frames.h"
@@ -203,6 +204,9 @@ TEST(Quellboxctl, WatchPrintsEachChangeTheSilenceAndTheRecoveryUntilSigterm) {
             const Bytes asked = line.read(8);  // and whatever else waits
             ASSERT_GE(asked.size(), 8U);
             EXPECT_EQ(asked[asked.size() - 7], 7);
+            // As on a real line: the question and then the answer each need their time on
+            // the wire; an answer sooner than that would be taken for a late one.
+            std::this_thread::sleep_for(17ms);
             const link::Frame reply = link::build_status_frame(7, relays);
             line.write(Bytes(reply.begin(), reply.end()));
         }

@@ -87,6 +87,12 @@ const Board* BoardLine::board(std::uint8_t address) const {
     return nullptr;
 }
 
+void BoardLine::set_relays(std::uint8_t address, link::RelayMap relays) {
+    for (Board& b : boards_) {
+        if (b.address() == address) b = Board(address, relays);
+    }
+}
+
 bool FaultInjector::roll(double rate) {
     if (rate <= 0) return false;
     if (rate >= 1) return true;

@@ -75,6 +75,8 @@ class BoardLine {
     std::optional<link::Frame> handle(const link::Frame& command);
     // The board with this address, or nullptr.
     const Board* board(std::uint8_t address) const;
+    // Sets the relays of the board with this address, if there is one.
+    void set_relays(std::uint8_t address, link::RelayMap relays);
     std::size_t size() const { return boards_.size(); }
 
   private:

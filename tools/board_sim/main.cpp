@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,9 @@ std::string hex(std::span<const std::uint8_t> bytes) {
     return quellbox::tools::hex(bytes, quellbox::tools::HexDigits::lower);
 }
 
+// Eight bytes on a 9600-baud wire.
+constexpr auto wire_time = quellbox::link::frame_size * quellbox::link::byte_time;
+
 // How long to leave the master alone after it reported a hang-up, instead of spinning on it.
 constexpr milliseconds hangup_backoff{50};
 
@@ -53,7 +57,12 @@ the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or 
   --address A[,B...]    board address 0-255 (default 1); several addresses, in one list or
                         repeated options, put several boards with their own relays on the line
   --initial HEX16       initial relay map, bit 0 = channel 1 (default 0000)
+  --relays-for A=HEX16  initial relay map of the board at address A (repeatable)
   --reply-delay-ms MS   wait before answering (default 0)
+  --delay-for A=MS      the board at address A waits MS before answering instead (repeatable):
+                        a late board beside prompt ones
+  --status-byte1 WHAT   what replies carry in byte 1: "address" (default), the board's
+                        address, or "zero", as boards that leave bytes 1 to 4 at 00
   --paced               write replies byte by byte at the 9600-baud byte time (1.04 ms)
   --silent              never answer (commands are still applied)
   --ignore-commands     answer every frame with the relays unchanged (a board that
@@ -69,11 +78,13 @@ the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or 
   --late-rate P         probability that a reply goes out late, after the reply delay
   --late-ms MS          ... by this much more (default 70: past the next poll of a tool
                         that polls every 50 ms, so the answer lands in another board's turn)
-  --blank-address       replies carry 00 in byte 1 instead of the board's address (boards
-                        need not echo it; the checksum fits)
   --hangup-after N      answer N frames, then hang up (close the pty) when the next comes
   --reopen-ms MS        ... and after MS (default 500) publish a fresh pty; repeats
   --help                this text
+
+Like a board on a real 9600-baud line, the board hears a command only once its 8 bytes could
+have crossed the wire (8 byte times after they came in), and a reply written in one piece
+(without --paced) arrives once all its 8 bytes could have crossed it.
 
 Output, one line per event (after the time stamp and a blank, with --timestamps):
   ready com<N> <slave>        the link exists; first line
@@ -95,7 +106,10 @@ struct Options {
     int port = 1;
     std::vector<std::uint8_t> addresses;  // empty: the default, address 1
     std::uint16_t initial = 0;
+    std::map<std::uint8_t, std::uint16_t> initial_for;
     milliseconds reply_delay{0};
+    std::map<std::uint8_t, milliseconds> delay_for;
+    bool zero_byte1 = false;
     bool paced = false;
     bool silent = false;
     bool ignore_commands = false;
@@ -104,7 +118,6 @@ struct Options {
     quellbox::board::FaultRates rates;
     milliseconds silence{500};
     milliseconds late{70};
-    bool blank_address = false;
     long hangup_after = 0;  // 0: never
     milliseconds reopen{500};
 };
@@ -145,6 +158,16 @@ double parse_rate(std::string_view option, const std::string& text) {
     return value;
 }
 
+// "A=VALUE": a board address 0-255 and the text after the '='.
+std::pair<std::uint8_t, std::string> address_and_value(std::string_view option,
+                                                       const std::string& text) {
+    const std::size_t eq = text.find('=');
+    if (eq == std::string::npos) fail(std::string(option) + ": expected A=VALUE: " + text, 2);
+    const auto address = static_cast<std::uint8_t>(
+        parse_int<int>(option, std::string_view(text).substr(0, eq), 0, 255));
+    return {address, text.substr(eq + 1)};
+}
+
 Options parse_options(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
@@ -175,8 +198,20 @@ Options parse_options(int argc, char** argv) {
             std::string text = value();
             if (text.starts_with("0x") || text.starts_with("0X")) text.erase(0, 2);
             o.initial = static_cast<std::uint16_t>(parse_int<unsigned>(arg, text, 0, 0xFFFF, 16));
+        } else if (arg == "--relays-for") {
+            const auto [address, text] = address_and_value(arg, value());
+            o.initial_for[address] =
+                static_cast<std::uint16_t>(parse_int<unsigned>(arg, text, 0, 0xFFFF, 16));
         } else if (arg == "--reply-delay-ms") {
             o.reply_delay = ms();
+        } else if (arg == "--delay-for") {
+            const auto [address, text] = address_and_value(arg, value());
+            o.delay_for[address] = milliseconds(parse_int<long>(arg, text, 0, 3'600'000));
+        } else if (arg == "--status-byte1") {
+            const std::string what = value();
+            if (what != "address" && what != "zero")
+                fail(std::string(arg) + ": expected address or zero: " + what, 2);
+            o.zero_byte1 = what == "zero";
         } else if (arg == "--paced") {
             o.paced = true;
         } else if (arg == "--silent") {
@@ -203,8 +238,6 @@ Options parse_options(int argc, char** argv) {
             o.rates.late = parse_rate(arg, value());
         } else if (arg == "--late-ms") {
             o.late = ms();
-        } else if (arg == "--blank-address") {
-            o.blank_address = true;
         } else if (arg == "--hangup-after") {
             o.hangup_after = parse_int<long>(arg, value(), 1, 1'000'000'000);
         } else if (arg == "--reopen-ms") {
@@ -332,7 +365,9 @@ class Simulator {
         : options_(o),
           boards_(o.addresses, o.initial),
           faults_(o.rates, o.seed),
-          publication_(o.port) {}
+          publication_(o.port) {
+        for (const auto& [address, relays] : o.initial_for) boards_.set_relays(address, relays);
+    }
 
     int run() {
         pty_.open();
@@ -427,7 +462,7 @@ class Simulator {
         // A board that does not switch still answers each frame as if it were a status query.
         if (options_.ignore_commands)
             frame[quellbox::link::pos_command] = quellbox::link::cmd_status_query;
-        const auto reply = boards_.handle(frame);
+        auto reply = boards_.handle(frame);
         const auto address = std::span(&frame[quellbox::link::pos_address], 1);
         if (!reply) {
             say("ignore address " + hex(address));
@@ -450,19 +485,32 @@ class Simulator {
             return;
         }
         quellbox::link::Frame answer = *reply;
-        if (options_.blank_address) {
-            answer[quellbox::link::pos_address] = 0;
+        if (options_.zero_byte1) {
+            answer[quellbox::link::pos_address] = 0x00;
             answer[quellbox::link::pos_checksum] = quellbox::link::checksum(answer);
         }
         std::vector<std::string> applied;
         Bytes wire = faults_.spoil(answer, applied);
         for (const auto& name : applied) say("fault " + name);
-        Clock::time_point due = now + options_.reply_delay;
+        queue_reply(now, address[0], std::move(wire));
+    }
+
+    // The command is heard once it could have crossed the wire; the reply starts after the
+    // board's delay and, written in one piece, lands once it could have crossed the wire too.
+    // Replies leave in the order they fall due, but one already on its way is not cut into.
+    void queue_reply(Clock::time_point now, std::uint8_t address, Bytes wire) {
+        const auto delay = options_.delay_for.contains(address) ? options_.delay_for.at(address)
+                                                                : options_.reply_delay;
+        Clock::time_point due = now + wire_time + delay;
+        if (!options_.paced) due += wire_time;
         if (faults_.answer_late()) {
             due += options_.late;
             say("fault late " + std::to_string(options_.late.count()));
         }
-        outgoing_.push_back(Outgoing{due, std::move(wire)});
+        auto at = outgoing_.end();
+        while (at != outgoing_.begin() && std::prev(at)->due > due && std::prev(at)->sent == 0)
+            --at;
+        outgoing_.insert(at, Outgoing{due, std::move(wire)});
     }
 
     void send_due() {

@@ -49,7 +49,8 @@ bool accepts_connections(int port) {
 
 }  // namespace
 
-Broker::Broker(std::optional<BrokerLogin> login, bool tcp_nodelay)
+Broker::Broker(std::optional<BrokerLogin> login, bool tcp_nodelay,
+               const std::optional<BrokerTls>& tls)
     : login_(std::move(login)), port_(free_port()) {
     QStringList config{
         QStringLiteral("listener %1 127.0.0.1").arg(port_),
@@ -61,6 +62,13 @@ Broker::Broker(std::optional<BrokerLogin> login, bool tcp_nodelay)
         QStringLiteral("user %1").arg(QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name)),
     };
     if (tcp_nodelay) config << QStringLiteral("set_tcp_nodelay true");
+    if (tls) {
+        tls_port_ = free_port();
+        // Listener settings follow their listener line; the plain one above keeps none of these.
+        config << QStringLiteral("listener %1 127.0.0.1").arg(tls_port_)
+               << QStringLiteral("certfile %1").arg(tls->cert_file)
+               << QStringLiteral("keyfile %1").arg(tls->key_file);
+    }
     if (login_) {
         const QString passwords = dir_.filePath(QStringLiteral("passwords"));
         const int rc = QProcess::execute(QStringLiteral("mosquitto_passwd"),
@@ -85,7 +93,12 @@ Broker::~Broker() {
 void Broker::start() {
     process_.start(QStringLiteral("mosquitto"),
                    {QStringLiteral("-c"), dir_.filePath(QStringLiteral("mosquitto.conf"))});
-    if (!wait_until([this] { return accepts_connections(port_); }, 10s)) {
+    if (!wait_until(
+            [this] {
+                return accepts_connections(port_) &&
+                       (tls_port_ == 0 || accepts_connections(tls_port_));
+            },
+            10s)) {
         throw std::runtime_error("the broker did not start");
     }
 }

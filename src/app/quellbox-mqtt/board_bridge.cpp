@@ -34,8 +34,8 @@ BoardBridge::BoardBridge(const BridgeOptions& options, const BoardConfig& board,
                   LastWill{topics_.availability(), "offline"},
                   MqttConnection::Events{
                       .connected = [this] { on_connected(); },
-                      .message = [this](std::string_view topic,
-                                        std::string_view payload) { on_message(topic, payload); },
+                      .message = [this](std::string_view topic, std::string_view payload,
+                                        bool retained) { on_message(topic, payload, retained); },
                   }) {}
 
 void BoardBridge::stop() {
@@ -93,7 +93,16 @@ void BoardBridge::publish_states(link::RelayMap relays, std::optional<link::Rela
     }
 }
 
-void BoardBridge::on_message(std::string_view topic, std::string_view payload) {
+void BoardBridge::on_message(std::string_view topic, std::string_view payload, bool retained) {
+    if (retained) {
+        // An old command the broker kept and replays to every new subscriber: carried out, it
+        // would switch relays at each start of the bridge, long after anyone asked.
+        log_line(BridgeText::tr("ignored %1 on %2: a retained command (the broker replays it at "
+                                "every start); publish commands without retain, and clear it "
+                                "with: mosquitto_pub -r -n -t %2")
+                     .arg(printable(payload), printable(topic)));
+        return;
+    }
     const auto parsed = topics_.parse(topic, payload);
     if (const auto* rejection = std::get_if<BoardTopics::Rejection>(&parsed)) {
         log_line(*rejection == BoardTopics::Rejection::unknown_topic

@@ -31,7 +31,7 @@ class BoardBridge {
 
   private:
     void on_connected();
-    void on_message(std::string_view topic, std::string_view payload);
+    void on_message(std::string_view topic, std::string_view payload, bool retained);
     void publish_availability();
     void publish_states(link::RelayMap relays, std::optional<link::RelayMap> before);
 

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "bridge_log.h"
+#include "session/dropped_notice.h"
 
 namespace quellbox::mqtt {
 
@@ -46,6 +47,17 @@ Bridge::Bridge(BridgeOptions options)
                                      .arg(line_.name(), QString::fromStdString(device),
                                           QString::fromStdString(reason)));
                         for (const auto& b : boards_) b->on_unreachable();
+                    },
+                .wake = {},  // the line's own timer
+                .dropped =
+                    [this](const session::DroppedAnswers& dropped) {
+                        for (const BoardConfig& b : options_.boards) {
+                            if (b.address != dropped.board) continue;
+                            log_line(BridgeText::tr("board %1 (address %2): %3")
+                                         .arg(QString::fromStdString(b.id))
+                                         .arg(b.address)
+                                         .arg(session::dropped_notice(dropped)));
+                        }
                     },
             }) {
     for (const BoardConfig& board : options_.boards)

@@ -60,6 +60,7 @@ MqttConnection::MqttConnection(const BrokerConfig& broker, const std::string& cl
     mosquitto_int_option(mosq_, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(mosq_, &MqttConnection::on_connect_cb);
     mosquitto_message_callback_set(mosq_, &MqttConnection::on_message_cb);
+    mosquitto_log_callback_set(mosq_, &MqttConnection::on_log_cb);
     mosquitto_will_set(mosq_, will.topic.c_str(), static_cast<int>(will.payload.size()),
                        will.payload.data(), qos, true);
     if (broker_.credentials) {
@@ -94,9 +95,16 @@ void MqttConnection::start() {
 }
 
 void MqttConnection::try_connect() {
-    // Asynchronous: the TCP connect and the CONNECT packet complete through the notifiers.
+    library_errors_.clear();
+    tls_failed_ = false;
+    // Asynchronous: the TCP connect, the TLS handshake and the CONNECT packet complete through
+    // the notifiers, or at once on loopback: a handshake failure may come either way.
     const int rc = mosquitto_connect_async(mosq_, broker_.host.toUtf8().constData(), broker_.port,
                                            broker_.keepalive_s);
+    if (rc == MOSQ_ERR_TLS) {
+        retry_later(tls_failure());
+        return;
+    }
     if (rc != MOSQ_ERR_SUCCESS) {
         retry_later(BridgeText::tr("cannot reach the broker %1:%2: %3")
                         .arg(broker_.host)
@@ -129,7 +137,40 @@ void MqttConnection::on_message_cb(mosquitto*, void* self, const mosquitto_messa
     connection->events_.message(
         message->topic,
         std::string_view(payload != nullptr ? payload : "",
-                         static_cast<std::size_t>(std::max(message->payloadlen, 0))));
+                         static_cast<std::size_t>(std::max(message->payloadlen, 0))),
+        message->retain);
+}
+
+void MqttConnection::on_log_cb(mosquitto*, void* self, int level, const char* text) {
+    if ((level & MOSQ_LOG_ERR) == 0 || text == nullptr) return;
+    static_cast<MqttConnection*>(self)->library_errors_.append(QString::fromUtf8(text));
+}
+
+void MqttConnection::after_io(int rc) {
+    if (rc == MOSQ_ERR_TLS) tls_failed_ = true;
+    sync_socket();
+}
+
+QString MqttConnection::tls_failure() const {
+    const QString broker = QStringLiteral("%1:%2").arg(broker_.host).arg(broker_.port);
+    const QString told = library_errors_.join(QLatin1String("; "));
+    // The library checks the name itself after OpenSSL accepted the chain, and says so.
+    if (told.contains(QLatin1String("host name verification failed"))) {
+        return BridgeText::tr(
+                   "the TLS certificate of the broker %1 does not name %2, the host "
+                   "connected to: connect by a name the certificate carries, or "
+                   "issue it for this one")
+            .arg(broker, broker_.host);
+    }
+    if (told.contains(QLatin1String("certificate verify failed"))) {
+        return BridgeText::tr(
+                   "the TLS certificate of the broker %1 is not trusted: no CA in %2 "
+                   "signed it (check --ca-file / ca_file)")
+            .arg(broker,
+                 broker_.ca_file.isEmpty() ? QStringLiteral("/etc/ssl/certs") : broker_.ca_file);
+    }
+    return BridgeText::tr("the TLS handshake with the broker %1 failed: %2")
+        .arg(broker, told.isEmpty() ? library_error(MOSQ_ERR_TLS) : told);
 }
 
 void MqttConnection::on_connect(int rc) {
@@ -205,14 +246,10 @@ void MqttConnection::sync_socket() {
             fd_ = fd;
             read_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
             write_ = new QSocketNotifier(fd, QSocketNotifier::Write, this);
-            connect(read_, &QSocketNotifier::activated, this, [this] {
-                mosquitto_loop_read(mosq_, 1);
-                sync_socket();
-            });
-            connect(write_, &QSocketNotifier::activated, this, [this] {
-                mosquitto_loop_write(mosq_, 1);
-                sync_socket();
-            });
+            connect(read_, &QSocketNotifier::activated, this,
+                    [this] { after_io(mosquitto_loop_read(mosq_, 1)); });
+            connect(write_, &QSocketNotifier::activated, this,
+                    [this] { after_io(mosquitto_loop_write(mosq_, 1)); });
         }
     }
     if (fd_ >= 0) {
@@ -226,6 +263,9 @@ void MqttConnection::sync_socket() {
     if (stopping_ || reconnect_.is_pending()) return;
     QString why = refused_;
     refused_.clear();
+    if (why.isEmpty() && !was_connected &&
+        (tls_failed_ || (broker_.tls && !library_errors_.isEmpty())))
+        why = tls_failure();
     if (why.isEmpty()) {
         why = was_connected ? BridgeText::tr("lost the connection to the broker %1:%2")
                                   .arg(broker_.host)

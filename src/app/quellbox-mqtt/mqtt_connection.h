@@ -39,7 +39,10 @@ class MqttConnection final : public QObject {
     struct Events {
         // The broker accepted the connection (first time or again): subscribe and publish all.
         std::function<void()> connected;
-        std::function<void(std::string_view topic, std::string_view payload)> message;
+        // `retained`: the broker kept this message and replays it because we subscribed; it
+        // was not sent now.
+        std::function<void(std::string_view topic, std::string_view payload, bool retained)>
+            message;
     };
 
     // `label` names this connection in log lines ("board bench-a"). The will is published,
@@ -63,6 +66,7 @@ class MqttConnection final : public QObject {
   private:
     static void on_connect_cb(mosquitto*, void* self, int rc);
     static void on_message_cb(mosquitto*, void* self, const mosquitto_message* message);
+    static void on_log_cb(mosquitto*, void* self, int level, const char* text);
 
     void try_connect();
     void on_connect(int rc);
@@ -70,6 +74,8 @@ class MqttConnection final : public QObject {
     void sync_socket();
     void drop_notifiers();
     void retry_later(const QString& why);
+    void after_io(int rc);
+    QString tls_failure() const;
 
     BrokerConfig broker_;
     QString label_;
@@ -84,6 +90,10 @@ class MqttConnection final : public QObject {
     bool stopping_ = false;
     QString last_failure_;  // logged once until something changes
     QString refused_;       // the broker's refusal, told when the socket closes after it
+    // The library's error lines of this connection attempt: the only place where it tells
+    // why a TLS handshake failed, which it often learns only after connecting returned.
+    QStringList library_errors_;
+    bool tls_failed_ = false;
 };
 
 }  // namespace quellbox::mqtt

@@ -83,6 +83,7 @@ class Prober {
         session::SessionEvents events;
         events.status = [this](std::uint8_t, link::RelayMap, const link::Frame&) { done(true); };
         trace_frames(events, request_.verbose);
+        tell_dropped_answers(events);
         line_ = std::make_unique<session::SerialLine>(session::LineTarget{number, {}},
                                                       std::vector<std::uint8_t>{request_.address},
                                                       std::move(events));
@@ -93,7 +94,7 @@ class Prober {
             skip();
             return;
         }
-        line_->session().tick();  // exactly one status query
+        line_->session().send_once();  // exactly one status query
         wait_.start(probe_wait_ms);
     }
 

@@ -19,6 +19,9 @@ session::LineTarget target_of(const Request& request);
 void finish(int status);
 // With --verbose every frame written and every status frame accepted goes to stderr.
 void trace_frames(session::SessionEvents& events, bool verbose);
+// Answers the session did not give to the board (late, from another board, or two for one
+// poll): told on stderr, at most once a minute.
+void tell_dropped_answers(session::SessionEvents& events);
 // Opens the line; when it cannot, says why on stderr and gives false.
 bool open_or_complain(session::SerialLine& line);
 // "board 1 on /dev/pts/3 (virtual board, com1)"

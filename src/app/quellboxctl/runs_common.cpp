@@ -3,6 +3,7 @@
 
 #include "output.h"
 #include "runs.h"
+#include "session/dropped_notice.h"
 
 namespace quellbox::ctl {
 
@@ -29,6 +30,13 @@ void trace_frames(session::SessionEvents& events, bool verbose) {
                              const link::Frame& frame) {
         complain(QStringLiteral("< %1").arg(frame_hex(frame, " ")));
         if (status) status(address, relays, frame);
+    };
+}
+
+void tell_dropped_answers(session::SessionEvents& events) {
+    // One board per run: the notice needs no board name beside it.
+    events.dropped = [](const session::DroppedAnswers& dropped) {
+        complain(session::dropped_notice(dropped));
     };
 }
 

@@ -32,6 +32,7 @@ int run_status(const Request& request) {
         finish(exit_lost);
     };
     trace_frames(events, request.verbose);
+    tell_dropped_answers(events);
 
     session::SerialLine line(target_of(request), {request.address}, std::move(events));
     line_ptr = &line;

@@ -119,6 +119,7 @@ int run_switch(const Request& request) {
         stop(exit_lost);
     };
     trace_frames(events, request.verbose);
+    tell_dropped_answers(events);
 
     session::SerialLine board(target_of(request), {request.address}, std::move(events));
     line = &board;

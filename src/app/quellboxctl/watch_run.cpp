@@ -74,6 +74,7 @@ int run_watch(const Request& request) {
         }
     };
     trace_frames(events, request.verbose);
+    tell_dropped_answers(events);
 
     session::SerialLine line(target_of(request), {request.address}, std::move(events));
     if (!request.reconnect) {

@@ -1,6 +1,7 @@
 #include "link/precise_ticker.h"
 
 #include <QSocketNotifier>
+#include <algorithm>
 
 #ifdef Q_OS_LINUX
 #include <sys/timerfd.h>
@@ -25,7 +26,10 @@ PreciseTicker::PreciseTicker(std::chrono::milliseconds interval, QObject* parent
 #endif
     fallback_.setInterval(interval_);
     fallback_.setTimerType(Qt::PreciseTimer);
-    connect(&fallback_, &QTimer::timeout, this, [this] { Q_EMIT timeout(); });
+    connect(&fallback_, &QTimer::timeout, this, [this] {
+        if (once_) active_ = false;
+        Q_EMIT timeout();
+    });
 }
 
 PreciseTicker::~PreciseTicker() {
@@ -39,6 +43,7 @@ PreciseTicker::~PreciseTicker() {
 
 void PreciseTicker::start() {
     active_ = true;
+    once_ = false;
 #ifdef Q_OS_LINUX
     if (fd_ >= 0) {
         // A periodic timerfd advances each expiry from the previous one, not from when it was
@@ -49,7 +54,28 @@ void PreciseTicker::start() {
         return;
     }
 #endif
-    fallback_.start();
+    fallback_.setSingleShot(false);
+    fallback_.start(interval_);
+}
+
+void PreciseTicker::fire_at(std::chrono::steady_clock::time_point at) {
+    active_ = true;
+    once_ = true;
+#ifdef Q_OS_LINUX
+    if (fd_ >= 0) {
+        // The steady clock is CLOCK_MONOTONIC here. An all-zero value would disarm the timer,
+        // so a moment at or before the clock's origin is asked for as its first nanosecond.
+        const auto since_origin = std::max(at.time_since_epoch(), std::chrono::nanoseconds(1));
+        const itimerspec setting{{}, link::timespec_of(since_origin)};
+        ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &setting, nullptr);
+        return;
+    }
+#endif
+    // Qt counts whole milliseconds: rounded up, as waking early would find nothing due.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        at - std::chrono::steady_clock::now());
+    fallback_.setSingleShot(true);
+    fallback_.start(std::max(left, std::chrono::milliseconds(0)));
 }
 
 void PreciseTicker::stop() {
@@ -68,7 +94,9 @@ void PreciseTicker::on_ready() {
 #ifdef Q_OS_LINUX
     std::uint64_t expirations = 0;
     if (::read(fd_, &expirations, sizeof expirations) != sizeof expirations) return;
-    if (expirations > 0 && active_) Q_EMIT timeout();
+    if (expirations == 0 || !active_) return;
+    if (once_) active_ = false;
+    Q_EMIT timeout();
 #endif
 }
 

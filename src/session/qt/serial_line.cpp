@@ -29,12 +29,13 @@ SerialLine::SerialLine(LineTarget target, std::vector<std::uint8_t> addresses, S
                            on_lost();
                            if (owner_events_.lost) owner_events_.lost(device, reason);
                        },
+                   .wake = [this](SessionTime at) { wake_.arm(at); },
+                   .dropped = owner_events_.dropped,
                }),
-      ticker_(std::chrono::milliseconds(link::poll_interval_ms), this) {
+      wake_(session_) {
     // A line that reconnects goes back only to the lost board's device, never to whatever
     // else the port number reaches by then.
     port_.set_reopen_only_the_lost_device(true);
-    connect(&ticker_, &link::PreciseTicker::timeout, this, [this] { session_.tick(); });
 }
 
 SerialLine::~SerialLine() = default;
@@ -65,12 +66,13 @@ void SerialLine::close() {
 }
 
 void SerialLine::start_polling() {
-    session_.tick();
-    ticker_.start();
+    session_.start();
+    session_.run();
 }
 
 void SerialLine::stop_polling() {
-    ticker_.stop();
+    session_.stop();
+    wake_.stop();
 }
 
 void SerialLine::keep_open(std::chrono::milliseconds first, std::chrono::milliseconds longest,

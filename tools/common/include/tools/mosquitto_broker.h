@@ -14,14 +14,23 @@ struct BrokerLogin {
     QString password;
 };
 
+// A second listener that speaks only TLS, with this certificate and key (PEM files).
+struct BrokerTls {
+    QString cert_file;
+    QString key_file;
+};
+
 class Broker {
   public:
     // Anonymous, or with this one account and anonymous access refused; `tcp_nodelay` turns
     // Nagle's algorithm off on the broker's sockets. Not started yet.
-    explicit Broker(std::optional<BrokerLogin> login = std::nullopt, bool tcp_nodelay = false);
+    explicit Broker(std::optional<BrokerLogin> login = std::nullopt, bool tcp_nodelay = false,
+                    const std::optional<BrokerTls>& tls = std::nullopt);
     ~Broker();
 
     int port() const { return port_; }
+    // The TLS listener's port, 0 without one.
+    int tls_port() const { return tls_port_; }
     const std::optional<BrokerLogin>& login() const { return login_; }
     // Starts the broker and waits (running the event loop, at most ten seconds) until it
     // accepts connections; throws if it does not. No persistence: a restart forgets every
@@ -34,6 +43,7 @@ class Broker {
     QTemporaryDir dir_;
     QProcess process_;
     int port_ = 0;
+    int tls_port_ = 0;
 };
 
 }  // namespace quellbox::tools

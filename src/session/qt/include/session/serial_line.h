@@ -1,10 +1,10 @@
 #pragma once
 // One serial line of a companion program (quellboxctl, the MQTT bridge) and the boards on it:
 // the Qt serial port, named by a port number (resolved as the window resolves it) or by a
-// device path; the headless poll session on it; the precise 50 ms ticker that drives the
-// session; the plain-words notice when the port will not open; and, for a program that keeps
+// device path; the headless poll session on it; the precise timer that wakes the session when it
+// asks (its 50 ms poll grid, and a command as soon as the line is idle); the plain-words notice when the port will not open; and, for a program that keeps
 // its line, reopening with growing pauses after a failed open or a loss. While the port is
-// closed nothing ticks, so a missing device costs one open attempt per pause and no busy loop.
+// closed nothing wakes, so a missing device costs one open attempt per pause and no busy loop.
 
 #include <QObject>
 #include <QString>
@@ -15,10 +15,10 @@
 #include <optional>
 #include <vector>
 
-#include "link/precise_ticker.h"
 #include "link/qt_serial_port.h"
 #include "runtime/growing_pause.h"
 #include "session/poll_session.h"
+#include "session/wake_timer.h"
 
 namespace quellbox::session {
 
@@ -50,7 +50,8 @@ class SerialLine final : public QObject {
     // Stops polling and reopening, closes the port.
     void close();
 
-    // The first frame goes out now, not a tick later: a status read is then one round trip.
+    // The first frame goes out now, not a tick later: a status read is then one round trip;
+    // commands follow each other as soon as the line is idle.
     void start_polling();
     void stop_polling();
 
@@ -74,7 +75,7 @@ class SerialLine final : public QObject {
     link::QtSerialPort port_;
     SessionEvents owner_events_;
     PollSession session_;
-    link::PreciseTicker ticker_;
+    WakeTimer wake_;
     QString device_;
     std::unique_ptr<runtime::GrowingPause> reopening_;  // while the line keeps itself open
     ReopenEvents reopen_events_;
