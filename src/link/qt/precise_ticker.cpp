@@ -72,8 +72,8 @@ void PreciseTicker::fire_at(std::chrono::steady_clock::time_point at) {
     }
 #endif
     // Qt counts whole milliseconds: rounded up, as waking early would find nothing due.
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-        at - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(at - std::chrono::steady_clock::now());
     fallback_.setSingleShot(true);
     fallback_.start(std::max(left, std::chrono::milliseconds(0)));
 }
