@@ -1,10 +1,11 @@
 #pragma once
 // One serial line of a companion program (quellboxctl, the MQTT bridge) and the boards on it:
 // the Qt serial port, named by a port number (resolved as the window resolves it) or by a
-// device path; the headless poll session on it; the precise timer that wakes the session when it
-// asks (its 50 ms poll grid, and a command as soon as the line is idle); the plain-words notice when the port will not open; and, for a program that keeps
-// its line, reopening with growing pauses after a failed open or a loss. While the port is
-// closed nothing wakes, so a missing device costs one open attempt per pause and no busy loop.
+// device path; the headless poll session on it; the precise timer that wakes the session when
+// it asks (its 50 ms poll grid, and a command as soon as the line is idle); the plain-words
+// notice when the port will not open; and, for a program that keeps its line, reopening with
+// growing pauses after a failed open or a loss. While the port is closed nothing wakes, so a
+// missing device costs one open attempt per pause and no busy loop.
 
 #include <QObject>
 #include <QString>
