@@ -41,7 +41,8 @@ TEST(MqttBridgeDevice, ABoardBehindADeviceLinkIsBridgedAndALinkThatAppearsLaterI
     // Plugged in: the link appears and the bridge opens it by that name.
     ASSERT_TRUE(QFile::link(sim.slave_path(), link));
     ASSERT_TRUE(watch.wait_for(board + "availability", QStringLiteral("online")));
-    EXPECT_TRUE(bridge.wait_for_log(QStringLiteral("opened ") + link)) << bridge.log().toStdString();
+    EXPECT_TRUE(bridge.wait_for_log(QStringLiteral("opened ") + link))
+        << bridge.log().toStdString();
     EXPECT_TRUE(watch.wait_for(board + "channel/3/state", QStringLiteral("ON")));
     EXPECT_TRUE(watch.wait_for(board + "channel/1/state", QStringLiteral("OFF")));
 
