@@ -22,7 +22,8 @@ Phase phase(int index, std::mt19937& rng, bool late_answers) {
         // No late answers here: a late answer carrying 00 in byte 1 that lands alone in another
         // board's turn (that board quiet, or board 9, which is not there) cannot be told from
         // that board's own, by any bridge.
-        {"address byte 00, silences", "--status-byte1 zero --silence-rate 0.004 --silence-ms 400", ""},
+        {"address byte 00, silences", "--status-byte1 zero --silence-rate 0.004 --silence-ms 400",
+         ""},
         {"byte by byte, slow", "--paced", "0.02"},
     };
     const Kind& kind = kinds[index % std::size(kinds)];
