@@ -96,7 +96,8 @@ Output, one line per event (after the time stamp and a blank, with --timestamps)
                               with several boards followed by " board <hh>", its address
   fault <name>[ <ms>]         bad-header, corrupt, drop, extra, silence <ms>, late <ms>
   muted                       a frame left unanswered (--silent or a quiet period)
-  tx <hex bytes>              a reply, once all of it is written
+  tx <hex bytes>              a reply, once all of it is written; with several boards
+                              followed by " board <hh>", whose reply it is
   hangup                      the pty was closed and the link removed
   reopen <slave>              a fresh pty is published
   exit                        stopped by a signal, link removed
@@ -356,6 +357,7 @@ class Publication {
 struct Outgoing {
     Clock::time_point due;
     Bytes bytes;
+    std::uint8_t board = 0;  // whose reply: replies of several boards may overtake each other
     std::size_t sent = 0;
 };
 
@@ -510,7 +512,7 @@ class Simulator {
         auto at = outgoing_.end();
         while (at != outgoing_.begin() && std::prev(at)->due > due && std::prev(at)->sent == 0)
             --at;
-        outgoing_.insert(at, Outgoing{due, std::move(wire)});
+        outgoing_.insert(at, Outgoing{due, std::move(wire), address});
     }
 
     void send_due() {
@@ -537,7 +539,8 @@ class Simulator {
                 if (options_.paced) out.due += quellbox::link::byte_time;
                 continue;
             }
-            say("tx " + hex(out.bytes));
+            say("tx " + hex(out.bytes) +
+                (boards_.size() > 1 ? " board " + hex(std::span(&out.board, 1)) : ""));
             outgoing_.pop_front();
         }
     }

@@ -224,6 +224,12 @@ TEST(SimLines, ReadsBytesFaultsAndPaths) {
     const SimLine tx = parse_sim_line("tx 22 01 00 00 00 80 01 a4 ff");
     EXPECT_EQ(tx.kind, SimLine::Kind::tx);
     EXPECT_EQ(tx.bytes, (Bytes{0x22, 0x01, 0, 0, 0, 0x80, 0x01, 0xA4, 0xFF}));
+    EXPECT_FALSE(tx.board.has_value());
+    // On a line of several boards, replies say whose they are: they may overtake each other.
+    const SimLine of_five = parse_sim_line("tx 22 00 00 00 00 00 01 23 board 05");
+    EXPECT_EQ(of_five.board, std::optional<std::uint8_t>(5));
+    EXPECT_EQ(of_five.bytes, (Bytes{0x22, 0, 0, 0, 0, 0, 0x01, 0x23}));
+    EXPECT_EQ(parse_sim_line("state 0001 board 0a").board, std::optional<std::uint8_t>(10));
     EXPECT_EQ(parse_sim_line("fault silence 300").word, "silence");
     EXPECT_EQ(parse_sim_line("ready com1 /dev/pts/4").word, "/dev/pts/4");
     EXPECT_EQ(parse_sim_line("reopen /dev/pts/5").word, "/dev/pts/5");

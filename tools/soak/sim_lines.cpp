@@ -15,11 +15,18 @@ SimLine parse_sim_line(std::string_view line) {
     };
     const std::size_t space = line.find(' ');
     const std::string_view head = line.substr(0, space);
-    const std::string_view rest = space == std::string_view::npos ? "" : line.substr(space + 1);
+    const std::string_view tail = space == std::string_view::npos ? "" : line.substr(space + 1);
 
     SimLine parsed;
     for (const auto& [word, kind] : words) {
         if (head == word) parsed.kind = kind;
+    }
+    // "... board <hh>": the board a state or a reply belongs to, on a line of several.
+    std::string_view rest = tail;
+    if (const std::size_t at = rest.rfind(" board "); at != std::string_view::npos) {
+        const auto address = tools::parse_hex(rest.substr(at + 7));
+        if (address.size() == 1) parsed.board = address[0];
+        rest = rest.substr(0, at);
     }
     switch (parsed.kind) {
         case SimLine::Kind::rx:

@@ -28,8 +28,9 @@ struct SimLine {
         other
     };
     Kind kind = Kind::other;
-    std::vector<std::uint8_t> bytes;  // rx, tx, skip, badsum
-    std::string word;                 // fault: its name; ready, reopen: the slave path
+    std::vector<std::uint8_t> bytes;    // rx, tx, skip, badsum
+    std::string word;                   // fault: its name; ready, reopen: the slave path
+    std::optional<std::uint8_t> board;  // state, tx: whose, when the line has several boards
 };
 
 SimLine parse_sim_line(std::string_view line);

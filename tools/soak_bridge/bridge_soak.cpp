@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QProcess>
 #include <algorithm>
-#include <deque>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -146,7 +145,6 @@ class Run {
         tell_phase_figures();
         const Phase p = phase(index, rng_, options_.late_answers);
         report_.phases.push_back(p.name);
-        replies_.clear();
         judge_.line_restarted();
         sim_ = std::make_unique<tools::BoardProcess>(
             tools::BoardLaunch{options_.sim_program, p.sim_args, {}, {}},
@@ -213,28 +211,14 @@ class Run {
         report_.sim.add(parsed);
         using Kind = soak::SimLine::Kind;
         switch (parsed.kind) {
-            case Kind::state:
-                // "state hhhh board hh": a reply of that board is on its way, unless a quiet
-                // period swallows it (the lines right after say so).
-                replies_.push_back(static_cast<std::uint8_t>(
-                    std::stoi(rest.substr(rest.rfind(' ') + 1), nullptr, 16)));
-                break;
-            case Kind::muted:
-                if (!replies_.empty()) replies_.pop_back();
-                break;
-            case Kind::fault:
-                if (parsed.word == "silence" && !replies_.empty()) replies_.pop_back();
-                break;
             case Kind::tx:
-                if (!replies_.empty()) {
-                    judge_.board_wrote(replies_.front(), at, parsed.bytes);
-                    replies_.pop_front();
-                }
+                // Replies of several boards may overtake each other on the line (a late one
+                // waits while the next board answers): each says whose it is.
+                if (parsed.board) judge_.board_wrote(*parsed.board, at, parsed.bytes);
                 break;
             case Kind::hangup:
             case Kind::reopen:
             case Kind::ready:
-                replies_.clear();
                 judge_.line_restarted();
                 break;
             default:
@@ -325,7 +309,6 @@ class Run {
     QProcess bridge_;
     bool bridge_stopping_ = false;
     QObject publishers_;                        // the mosquitto_pub clients still running
-    std::deque<std::uint8_t> replies_;          // boards whose replies the board has yet to write
     std::vector<std::pair<Micros, long>> rss_;  // since the start, KiB
     bool probe_seen_ = false;
     soak::SimTally shown_;  // the board's figures at the end of the previous phase
