@@ -1,6 +1,6 @@
 # Front door for the common tasks. Every target installs what is missing first, so the quick
 # start works on a fresh Debian machine.
-.PHONY: deps build test build-asan test-asan deps-windows test-windows demo run fuzz soak bench \
+.PHONY: deps build test build-asan test-asan deps-windows test-windows package-windows demo run fuzz soak bench \
         memcheck tidy format format-check clean
 
 deps:
@@ -26,9 +26,16 @@ deps-windows:
 	@scripts/install-deps.sh windows
 
 test-windows: deps-windows
+	cmake --preset dev
+	cmake --build --preset dev --target quellbox-board-sim
 	cmake --preset windows
 	cmake --build --preset windows
 	ctest --preset windows
+
+# quellbox.exe with its README and licence: build/windows/quellbox-<version>-windows-x64.zip
+package-windows: deps-windows
+	cmake --preset windows
+	cmake --build --preset windows --target package-windows
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
