@@ -25,7 +25,11 @@ test-asan: build-asan
 deps-windows:
 	@scripts/install-deps.sh windows
 
+# The virtual board the Windows tests put on COM ports is a program for this machine: the dev
+# preset builds it.
 test-windows: deps-windows
+	cmake --preset dev
+	cmake --build --preset dev --target quellbox-board-sim
 	cmake --preset windows
 	cmake --build --preset windows
 	ctest --preset windows
