@@ -25,6 +25,8 @@ test-asan: build-asan
 deps-windows:
 	@scripts/install-deps.sh windows
 
+# The virtual board the Windows tests put on COM ports is a program for this machine: the dev
+# preset builds it.
 test-windows: deps-windows
 	cmake --preset dev
 	cmake --build --preset dev --target quellbox-board-sim
