@@ -1,6 +1,6 @@
 # Front door for the common tasks. Every target installs what is missing first, so the quick
 # start works on a fresh Debian machine.
-.PHONY: deps build test build-asan test-asan deps-windows test-windows package-windows demo run fuzz soak bench \
+.PHONY: deps build test build-asan test-asan deps-windows test-windows package-windows bench-windows demo run fuzz soak bench \
         memcheck tidy format format-check clean
 
 deps:
@@ -33,6 +33,10 @@ test-windows: deps-windows
 	cmake --preset windows
 	cmake --build --preset windows
 	ctest --preset windows
+
+# The Windows window's 50 ms grid at the board under wine, beside a minimal C loop.
+bench-windows: deps-windows
+	scripts/bench_windows.sh $(SECONDS)
 
 # quellbox.exe with its README and licence: build/windows/quellbox-<version>-windows-x64.zip
 package-windows: deps-windows
