@@ -43,13 +43,13 @@ Indicator::Indicator(HWND parent, int channel, controller::Colour colour, Click 
     register_class();
     box_ = CreateWindowExW(WS_EX_CLIENTEDGE, class_name, L"",
                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(300 + channel)),
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(indicator_id(channel))),
                            GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(box_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(box_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Indicator::procedure));
     caption_ =
         CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOTIFY, 0, 0, 0, 0,
-                        box_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(400 + channel)),
+                        box_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(caption_id(channel))),
                         GetModuleHandleW(nullptr), nullptr);
     fill_ = CreateSolidBrush(resolved(colour_));
     describe_state();

@@ -14,6 +14,14 @@
 
 namespace quellbox::win {
 
+// The identifiers of the box and of its caption, for channel n.
+constexpr int indicator_id(int n) {
+    return 300 + n;
+}
+constexpr int caption_id(int n) {
+    return 400 + n;
+}
+
 class Indicator {
   public:
     using Click = std::function<void(int channel)>;

@@ -20,19 +20,6 @@ constexpr wchar_t class_name[] = L"QuellboxMainForm";
 constexpr std::int16_t spin_lowest = 0;
 constexpr std::int16_t spin_highest = 255;
 
-enum ControlId : int {
-    id_chuankou_num = 101,
-    id_VScroll2,
-    id_open_comm,
-    id_add,
-    id_VScroll1,
-    id_openall,
-    id_closeall,
-    id_Label3,
-    id_Label5,
-    id_Label4 = 200,  // + n
-};
-
 constexpr DWORD window_style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 bool is_channel(int n) {

@@ -27,6 +27,20 @@ namespace quellbox::win {
 using controller::channel_count;
 using controller::Colour;
 
+// The controls' identifiers (GetDlgItem), for the window's own wiring and for its tests.
+enum ControlId : int {
+    id_chuankou_num = 101,
+    id_VScroll2,
+    id_open_comm,
+    id_add,
+    id_VScroll1,
+    id_openall,
+    id_closeall,
+    id_Label3,
+    id_Label5,
+    id_Label4 = 200,  // + n
+};
+
 class MainWindow final : public controller::WindowSurface {
   public:
     MainWindow(link::win::HandleLoop& loop, link::SerialPort& comm, link::Translate translate);
