@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "button_keys.h"
+#include "control_keys.h"
 #include "controller/field_hints.h"
 #include "controller/form_design.h"
 #include "controller/looks.h"
@@ -131,6 +131,7 @@ void MainWindow::build() {
         SendMessageW(field, EM_SETLIMITTEXT, 0, 0);
     }
     for (HWND button : {open_comm, openall, closeall}) press_on_return(button);
+    for (HWND bar : {VScroll1, VScroll2}) frame_focus(bar);
 
     for (int n = 1; n <= channel_count; ++n) {
         Picture1[static_cast<std::size_t>(n)] = std::make_unique<Indicator>(

@@ -1,6 +1,6 @@
 #include "notice_window.h"
 
-#include "button_keys.h"
+#include "control_keys.h"
 #include "scaled.h"
 
 namespace quellbox::win {
