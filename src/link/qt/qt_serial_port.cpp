@@ -7,6 +7,7 @@
 
 #include "device_facts.h"
 #include "direct_line.h"
+#include "link/loss_words.h"
 #include "link/port_resolver.h"
 
 #ifndef Q_OS_WIN
@@ -17,11 +18,6 @@
 namespace quellbox::link {
 
 namespace {
-
-// The translation context of the loss reasons.
-class LossText {
-    Q_DECLARE_TR_FUNCTIONS(LossText)
-};
 
 std::string display_name(const ResolvedPort& port) {
     if (port.description.isEmpty()) return port.device.toStdString();
@@ -41,11 +37,11 @@ int access_errno(const QString& path) {
 
 // Sentences for the operator's notice, which names the device itself.
 QString hung_up_words() {
-    return LossText::tr("It was unplugged or switched off.");
+    return QCoreApplication::translate(loss_words::context, loss_words::hung_up);
 }
 
 QString failed_words() {
-    return LossText::tr("It reported an error.");
+    return QCoreApplication::translate(loss_words::context, loss_words::failed);
 }
 
 bool device_exists(const QString& path) {
@@ -331,7 +327,7 @@ void QtSerialPort::on_error(QSerialPort::SerialPortError error) {
     } else if (failed) {
         lose(failed_words());
     } else {
-        lose(LossText::tr("The system stopped letting this program use it."));
+        lose(QCoreApplication::translate(loss_words::context, loss_words::refused));
     }
 }
 
