@@ -147,6 +147,8 @@ for com in "${coms[@]}"; do
     echo $! >>"$board_list"
     for _ in $(seq 100); do
         line=$(head -n 1 "$log")
+        # With --timestamps the line starts with the board's time stamp.
+        [[ "$line" =~ ^[0-9]+\ (ready\ .*)$ ]] && line=${BASH_REMATCH[1]}
         [[ "$line" == "ready com$com "* ]] && break
         kill -0 "${board_pids[-1]}" 2>/dev/null || fail "the board for COM$com ended: $(cat "$log")"
         sleep 0.1
