@@ -157,15 +157,19 @@ expect_looks RGRRRGRRRRGRRRRG 3 "the board answers again"
 
 # ---- hang-up: the port-closed look, a notice, no spinning ----
 wait_for_line " hangup" 20
-expect_looks XXXXXXXXXXXXXXXX 3 "the board hung up: every channel in the port-closed grey"
-notices=0
+notice=""
 for _ in $(seq 50); do
-    notices=$(xdotool search --onlyvisible --name '^QuellboxV6' 2>/dev/null | wc -l)
-    [ "$notices" -ge 2 ] && break
+    notice=$(xdotool search --onlyvisible --name '^QuellboxV6' 2>/dev/null | grep -vx "$window" |
+        head -n 1 || true)
+    [ -n "$notice" ] && break
     sleep 0.1
 done
-[ "$notices" -ge 2 ] || fail "no notice window appeared after the hang-up"
+[ -n "$notice" ] || fail "no notice window appeared after the hang-up"
 echo "ok: a notice window beside the main window"
+# The notice stands over the middle of the window; moved aside as an operator would, so that
+# the channels under it are seen.
+xdotool windowmove "$notice" 0 640
+expect_looks XXXXXXXXXXXXXXXX 3 "the board hung up: every channel in the port-closed grey"
 cpu() { awk '{ print $14 + $15 }' "/proc/$exe_pid/stat"; }
 cpu_before=$(cpu)
 sleep 1
