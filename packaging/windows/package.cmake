@@ -1,9 +1,14 @@
 # Writes the Windows package: quellbox.exe, README.txt and the licence in one zip file.
-#   cmake -DEXE=... -DREADME=... -DLICENCE=... -DSTAGE=... -DZIP=... -P package.cmake
+#   cmake -DEXE=... -DSTRIP=... -DREADME=... -DLICENCE=... -DSTAGE=... -DZIP=... -P package.cmake
 # The zip comes from CMake itself, so no zip program is needed.
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE})
 file(COPY ${EXE} DESTINATION ${STAGE})
+# The build keeps its debugging information; the operator's copy does without.
+if(STRIP)
+    get_filename_component(exe_name ${EXE} NAME)
+    execute_process(COMMAND ${STRIP} --strip-debug ${STAGE}/${exe_name} COMMAND_ERROR_IS_FATAL ANY)
+endif()
 # Windows line ends: the texts open as they should in any editor there.
 foreach(pair "${README}=README.txt" "${LICENCE}=LICENSE.txt")
     string(REPLACE "=" ";" pair "${pair}")
