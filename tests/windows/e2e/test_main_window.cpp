@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,22 @@ TEST_F(WindowTest, SpaceOnAFocusedChannelIsAClickAndAClosedPortGreysEveryChannel
     for (int n = 1; n <= controller::channel_count; ++n) {
         EXPECT_EQ(window.indicator_colour(n), port_closed_look.colour) << n;
     }
+}
+
+TEST_F(WindowTest, ReturnPressesTheFocusedButtonAsSpaceDoes) {
+    HWND open_comm = control(id_open_comm);
+    SetFocus(open_comm);
+    SendMessageW(open_comm, WM_KEYDOWN, VK_RETURN, 1);
+    SendMessageW(open_comm, WM_KEYUP, VK_RETURN, 1U << 31 | 1U << 30 | 1);
+    EXPECT_EQ(std::count(port.calls.begin(), port.calls.end(), "open"), 1);
+    EXPECT_EQ(text_of(open_comm), "关闭串口");
+    // A disabled button takes no key.
+    window.set_openall_enabled(false);
+    SetFocus(control(id_openall));
+    SendMessageW(control(id_openall), WM_KEYDOWN, VK_RETURN, 1);
+    run_until_written(1);
+    ASSERT_EQ(port.written.size(), 1U);
+    EXPECT_EQ(port.written[0][link::pos_command], link::cmd_status_query);
 }
 
 TEST(Catalogue, TheBuiltInCatalogueGivesTheChineseOfEverySentenceAsked) {
