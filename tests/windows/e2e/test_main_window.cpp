@@ -203,6 +203,14 @@ TEST_F(WindowTest, ReturnPressesTheFocusedButtonAsSpaceDoes) {
     EXPECT_EQ(port.written[0][link::pos_command], link::cmd_status_query);
 }
 
+TEST_F(WindowTest, TheSessionsEndClosesAnOpenPort) {
+    open_and_report(0x0000);
+    EXPECT_EQ(SendMessageW(window.window(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(std::count(port.calls.begin(), port.calls.end(), "close"), 0);
+    SendMessageW(window.window(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(port.calls.back(), "close");
+}
+
 TEST(Catalogue, TheBuiltInCatalogueGivesTheChineseOfEverySentenceAsked) {
     const Catalogue catalogue = Catalogue::built_in();
     ASSERT_GT(catalogue.size(), 20U);
