@@ -67,11 +67,15 @@ void Indicator::set_colour(controller::Colour colour) {
     // Every status frame rewrites all sixteen; most writes change nothing and cost nothing.
     if (colour == colour_) return;
     colour_ = colour;
+    resolve_again();
+    describe_state();
+}
+
+void Indicator::resolve_again() {
     DeleteObject(fill_);
     fill_ = CreateSolidBrush(resolved(colour_));
     InvalidateRect(box_, nullptr, TRUE);
     InvalidateRect(caption_, nullptr, TRUE);
-    describe_state();
 }
 
 void Indicator::set_caption(std::string_view text) {

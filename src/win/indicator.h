@@ -38,6 +38,8 @@ class Indicator {
     controller::Colour colour() const { return colour_; }
     void set_colour(controller::Colour colour);
     void set_caption(std::string_view text);
+    // Paints the colour again as the system now resolves it (the system colours changed).
+    void resolve_again();
     // Places the box and its caption for this dpi and gives the caption its font.
     void place(UINT dpi, HFONT caption_font);
 

@@ -246,6 +246,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
                          SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
+        case WM_SYSCOLORCHANGE:
+            // The port-closed look is the system's grey text, whatever it is now.
+            for (int n = 1; n <= channel_count; ++n) {
+                Picture1[static_cast<std::size_t>(n)]->resolve_again();
+            }
+            return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
