@@ -12,6 +12,7 @@ constexpr int margin = 12;
 constexpr int icon_size = 32;
 constexpr int button_width = 88;
 constexpr int button_height = 26;
+constexpr int notice_text_size = 16;  // pixels at 96 dpi
 
 }  // namespace
 
@@ -52,10 +53,7 @@ void NoticeWindow::build() {
 void NoticeWindow::lay_out(const std::wstring& text) {
     const UINT dpi = GetDpiForWindow(owner_);
     if (font_ != nullptr) DeleteObject(font_);
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-    font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+    font_ = song_font(notice_text_size, dpi);
     SendMessageW(text_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(ok_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 

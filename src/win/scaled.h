@@ -21,5 +21,8 @@ inline void place(HWND control, const design::PixelRect& r, UINT dpi) {
 
 // The two text sizes of "宋体" at this dpi, or the first CJK face installed where it is missing.
 HFONT song_font(design::TextSize size, UINT dpi);
+// The same face in any size (pixels at 96 dpi), for text that is not part of the design, such
+// as a notice: the system's message font may have no Chinese glyphs at all.
+HFONT song_font(int pixels_at_96, UINT dpi);
 
 }  // namespace quellbox::win

@@ -47,8 +47,12 @@ const std::wstring& chosen_face() {
 }  // namespace
 
 HFONT song_font(design::TextSize size, UINT dpi) {
+    return song_font(static_cast<int>(size), dpi);
+}
+
+HFONT song_font(int pixels_at_96, UINT dpi) {
     LOGFONTW font{};
-    font.lfHeight = -scaled(static_cast<int>(size), dpi);  // the character height, in pixels
+    font.lfHeight = -scaled(pixels_at_96, dpi);  // the character height, in pixels
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = GB2312_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
