@@ -19,6 +19,7 @@ namespace {
 constexpr wchar_t class_name[] = L"QuellboxMainForm";
 constexpr std::int16_t spin_lowest = 0;
 constexpr std::int16_t spin_highest = 255;
+constexpr int hint_text_size = 16;  // pixels at 96 dpi
 
 constexpr DWORD window_style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
@@ -92,6 +93,7 @@ MainWindow::~MainWindow() {
     }
     if (font_15_ != nullptr) DeleteObject(font_15_);
     if (font_15_75_ != nullptr) DeleteObject(font_15_75_);
+    if (font_hint_ != nullptr) DeleteObject(font_hint_);
 }
 
 void MainWindow::build() {
@@ -170,8 +172,12 @@ void MainWindow::build() {
 void MainWindow::lay_out(UINT dpi) {
     HFONT old_15 = font_15_;
     HFONT old_15_75 = font_15_75_;
+    HFONT old_hint = font_hint_;
     font_15_ = song_font(design::TextSize::pt15, dpi);
     font_15_75_ = song_font(design::TextSize::pt15_75, dpi);
+    // The hints are Chinese by default, which the system's tooltip font may not have.
+    font_hint_ = song_font(hint_text_size, dpi);
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_hint_), FALSE);
 
     const auto set = [](HWND control, HFONT font) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -194,6 +200,7 @@ void MainWindow::lay_out(UINT dpi) {
     }
     if (old_15 != nullptr) DeleteObject(old_15);
     if (old_15_75 != nullptr) DeleteObject(old_15_75);
+    if (old_hint != nullptr) DeleteObject(old_hint);
 }
 
 void MainWindow::show(int show_command) {

@@ -111,6 +111,7 @@ class MainWindow final : public controller::WindowSurface {
     std::array<HWND, channel_count + 1> Label4{};
     HFONT font_15_ = nullptr;
     HFONT font_15_75_ = nullptr;
+    HFONT font_hint_ = nullptr;
     bool add_refused_ = false;
     bool port_refused_ = false;
     std::unique_ptr<PollTicker> Timer1;
