@@ -2,8 +2,6 @@
 
 #include <QTranslator>
 
-#include "link/notice_words.h"
-
 namespace quellbox::runtime {
 
 Language choose_language(const std::function<QString(const char* name)>& environment) {
@@ -12,7 +10,7 @@ Language choose_language(const std::function<QString(const char* name)>& environ
         if (!wanted.isEmpty()) break;
         wanted = environment(name);
     }
-    return link::english_wanted(wanted.toStdString()) ? Language::english : Language::chinese;
+    return wanted.startsWith(QLatin1String("en")) ? Language::english : Language::chinese;
 }
 
 Language choose_language() {
