@@ -210,7 +210,6 @@ OpenResult QtSerialPort::open() {
     device_ = result.device;
     opened_path_ = port->device;
     lost_path_.clear();
-    comm_event_ = 0;
     std::unique_ptr<DirectLine> line = take_over_line(
         serial_, {[this] { deliver_receive(); },
                   // The system's own words (strerror) stay out of the operator's notice.
@@ -291,7 +290,7 @@ std::optional<std::uint8_t> QtSerialPort::input() {
 }
 
 std::int16_t QtSerialPort::comm_event() const {
-    return comm_event_;
+    return receive_.code();
 }
 
 void QtSerialPort::set_on_comm(Handler handler) {
@@ -385,31 +384,14 @@ void QtSerialPort::queue_receive_check() {
 }
 
 void QtSerialPort::deliver_receive() {
-    if (in_handler_) {
-        // Only a nested event loop inside the handler gets here; never nest the event.
-        check_after_handler_ = true;
-        return;
-    }
-    if (!serial_.isOpen() || threshold_ <= 0) return;
-    const std::size_t before = waiting();
-    const auto threshold = static_cast<std::size_t>(threshold_);
-    if (before < threshold) return;
-
     const std::uint64_t session = session_;
-    in_handler_ = true;
-    check_after_handler_ = false;
-    comm_event_ = comm_event_receive;
-    const Handler handler = on_comm_;  // the handler may replace itself
-    if (handler) handler();
-    comm_event_ = 0;
-    in_handler_ = false;
-
-    if (session != session_ || !serial_.isOpen() || threshold_ <= 0) return;
-    const std::size_t after = waiting();
-    // Raise the event again for what still waits, from the event loop. Only when the handler
-    // took something (or more came meanwhile): a handler that reads nothing would otherwise
-    // be called back forever without a new byte arriving.
-    if (after >= threshold && (after < before || check_after_handler_)) queue_receive_check();
+    const auto threshold =
+        serial_.isOpen() && threshold_ > 0 ? static_cast<std::size_t>(threshold_) : 0;
+    const bool again = receive_.raise(
+        threshold, [this] { return waiting(); },
+        [this, session] { return session == session_ && serial_.isOpen() && threshold_ > 0; },
+        on_comm_);
+    if (again) queue_receive_check();
 }
 
 }  // namespace quellbox::link

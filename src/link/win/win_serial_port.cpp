@@ -151,7 +151,6 @@ OpenResult WinSerialPort::open() {
     claim_ = claim;
     device_ = *name;
     ++session_;
-    comm_event_ = 0;
     loop_.watch(read_.overlapped.hEvent, [this] { finish_read(); });
     loop_.watch(write_.overlapped.hEvent, [this] { finish_write(); });
     start_read();
@@ -219,7 +218,7 @@ std::optional<std::uint8_t> WinSerialPort::input() {
 }
 
 std::int16_t WinSerialPort::comm_event() const {
-    return comm_event_;
+    return receive_.code();
 }
 
 void WinSerialPort::set_on_comm(Handler handler) {
@@ -314,30 +313,12 @@ void WinSerialPort::finish_write() {
 }
 
 void WinSerialPort::deliver_receive() {
-    if (in_handler_) {
-        // Only a loop nested inside the handler gets here; the event is never nested.
-        bytes_came_in_handler_ = true;
-        return;
-    }
-    if (!is_open() || threshold_ <= 0) return;
-    const std::size_t before = received_.size();
-    const auto threshold = static_cast<std::size_t>(threshold_);
-    if (before < threshold) return;
-
     const std::uint64_t session = session_;
-    in_handler_ = true;
-    bytes_came_in_handler_ = false;
-    comm_event_ = comm_event_receive;
-    const Handler handler = on_comm_;  // the handler may replace itself
-    if (handler) handler();
-    comm_event_ = 0;
-    in_handler_ = false;
-
-    if (session != session_ || !is_open() || threshold_ <= 0) return;
-    const std::size_t after = received_.size();
-    // Again for what still waits, from the loop, and only when the handler took something (or
-    // more came meanwhile): a handler that reads nothing would otherwise be called forever.
-    if (after >= threshold && (after < before || bytes_came_in_handler_)) {
+    const auto threshold = is_open() && threshold_ > 0 ? static_cast<std::size_t>(threshold_) : 0;
+    const bool again = receive_.raise(
+        threshold, [this] { return received_.size(); },
+        [this, session] { return session == session_ && is_open() && threshold_ > 0; }, on_comm_);
+    if (again) {
         receive_check_due_ = true;
         defer();
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/handle_loop.h"
+#include "link/receive_event.h"
 #include "link/serial_port.h"
 
 namespace quellbox::link::win {
@@ -79,9 +80,7 @@ class WinSerialPort final : public SerialPort {
 
     std::uint64_t session_ = 0;  // counts successful opens
     std::int16_t threshold_ = 0;
-    std::int16_t comm_event_ = 0;
-    bool in_handler_ = false;
-    bool bytes_came_in_handler_ = false;
+    ReceiveEvent receive_;
     Handler on_comm_;
     LostHandler on_lost_;
 };
