@@ -1,6 +1,6 @@
 # Front door for the common tasks. Every target installs what is missing first, so the quick
 # start works on a fresh Debian machine.
-.PHONY: deps build test build-asan test-asan deps-windows test-windows demo run fuzz soak bench \
+.PHONY: deps build test build-asan test-asan deps-windows test-windows package-windows bench-windows demo run fuzz soak bench \
         memcheck tidy format format-check clean
 
 deps:
@@ -25,10 +25,23 @@ test-asan: build-asan
 deps-windows:
 	@scripts/install-deps.sh windows
 
+# The virtual board the Windows tests put on COM ports is a program for this machine: the dev
+# preset builds it.
 test-windows: deps-windows
+	cmake --preset dev
+	cmake --build --preset dev --target quellbox-board-sim
 	cmake --preset windows
 	cmake --build --preset windows
 	ctest --preset windows
+
+# The Windows window's 50 ms grid at the board under wine, beside a minimal C loop.
+bench-windows: deps-windows
+	scripts/bench_windows.sh $(SECONDS)
+
+# quellbox.exe with its README and licence: build/windows/quellbox-<version>-windows-x64.zip
+package-windows: deps-windows
+	cmake --preset windows
+	cmake --build --preset windows --target package-windows
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

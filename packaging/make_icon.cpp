@@ -1,4 +1,5 @@
-// Writes the window icon as a PNG for the desktop's icon theme, so the installed icon and the
+// Writes the window icon as a PNG for the desktop's icon theme, or as an .ico (a name ending in
+// ".ico") for the Windows program's resources, so the installed icon, the Windows icon and the
 // one the window shows come from the same drawing.
 
 #include <QGuiApplication>
@@ -8,12 +9,14 @@
 
 int main(int argc, char* argv[]) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.png|OUTPUT.ico\n", argv[0]);
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (!quellbox::ui::app_icon_pixmap().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    const char* format = output.endsWith(QLatin1String(".ico")) ? "ICO" : "PNG";
+    if (!quellbox::ui::app_icon_pixmap().save(output, format)) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }

@@ -23,12 +23,6 @@
 namespace quellbox::ui {
 namespace {
 
-constexpr std::array<const char*, channel_count + 1> channel_names = {
-    "",         "第一路",   "第二路",   "第三路",   "第四路",   "第五路",
-    "第六路",   "第七路",   "第八路",   "第九路",   "第十路",   "第十一路",
-    "第十二路", "第十三路", "第十四路", "第十五路", "第十六路",
-};
-
 // What pressing the box does in each look: a channel click asks for the opposite of a known
 // state and for nothing otherwise.
 QString what_a_press_does(Colour colour) {
@@ -95,22 +89,13 @@ std::vector<std::pair<FaceKey, QPixmapCache::Key>>& known_faces() {
 }  // namespace
 
 QString channel_name(int channel) {
-    if (channel < 1 || channel > channel_count) return {};
-    return QString::fromUtf8(channel_names[static_cast<std::size_t>(channel)]);
+    const std::string_view name = controller::design::channel_name(channel);
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 QString state_in_words(Colour colour) {
-    switch (controller::kind_of(colour).value_or(controller::LookKind::not_known)) {
-        case controller::LookKind::energized:
-            return QStringLiteral("吸合");
-        case controller::LookKind::released:
-            return QStringLiteral("断开");
-        case controller::LookKind::port_closed:
-            return QStringLiteral("状态未知 (串口已关闭)");
-        case controller::LookKind::not_known:
-            break;
-    }
-    return QStringLiteral("状态未知");
+    const std::string_view words = controller::design::state_in_words(colour);
+    return QString::fromUtf8(words.data(), static_cast<qsizetype>(words.size()));
 }
 
 CaptionLabel::CaptionLabel(int channel, QWidget* parent) : QLabel(parent), channel_(channel) {

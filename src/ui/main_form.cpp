@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "controller/field_hints.h"
 #include "controller/looks.h"
 #include "link/failure_notice.h"
 #include "link/numeric_text.h"
@@ -20,10 +21,11 @@
 namespace quellbox::ui {
 namespace {
 
-// The translation context of the window's own texts.
-class WindowText {
-    Q_DECLARE_TR_FUNCTIONS(WindowText)
-};
+namespace design = controller::design;
+
+std::string translate(const char* context, const char* source) {
+    return QCoreApplication::translate(context, source).toStdString();
+}
 
 QString qstring(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -70,7 +72,7 @@ void show_refused(QLineEdit* field, bool refused) {
 }
 
 QLineEdit* make_field(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* field = new QLineEdit(QStringLiteral("1"), parent);
+    auto* field = new QLineEdit(qstring(design::initial_field_text), parent);
     field->setObjectName(QString::fromLatin1(name));
     field->setGeometry(geometry);
     field->setFont(song_font(TextSize::pt15));
@@ -139,23 +141,23 @@ void MainForm::build_window() {
 }
 
 void MainForm::build_fields() {
-    Label3 = make_label(this, QStringLiteral("Label3"), QStringLiteral("串口号"), layout::Label3,
-                        TextSize::pt15_75);
+    Label3 = make_label(this, QStringLiteral("Label3"), qstring(design::caption_Label3),
+                        layout::Label3, TextSize::pt15_75);
     chuankou_num = make_field(this, "chuankou_num", layout::chuankou_num);
     chuankou_num->installEventFilter(this);  // the tooltip is worked out when it is asked for
     VScroll2 = new SpinBar(1, this);
     VScroll2->setObjectName(QStringLiteral("VScroll2"));
     VScroll2->setGeometry(layout::VScroll2);
-    VScroll2->setAccessibleName(QStringLiteral("串口号调节"));
+    VScroll2->setAccessibleName(qstring(design::name_VScroll2));
     Label3->setBuddy(chuankou_num);  // a screen reader names the field after its label
 
-    Label5 = make_label(this, QStringLiteral("Label5"), QStringLiteral("模块地址"), layout::Label5,
-                        TextSize::pt15_75);
+    Label5 = make_label(this, QStringLiteral("Label5"), qstring(design::caption_Label5),
+                        layout::Label5, TextSize::pt15_75);
     add = make_field(this, "add", layout::add);
     VScroll1 = new SpinBar(1, this);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
     VScroll1->setGeometry(layout::VScroll1);
-    VScroll1->setAccessibleName(QStringLiteral("模块地址调节"));
+    VScroll1->setAccessibleName(qstring(design::name_VScroll1));
     Label5->setBuddy(add);
     explain_add_field(false);
 
@@ -183,8 +185,8 @@ void MainForm::build_channels() {
 void MainForm::build_buttons() {
     open_comm =
         make_button(this, "open_comm", qstring(controller::caption_open_port), layout::open_comm);
-    openall = make_button(this, "openall", QStringLiteral("吸合所有"), layout::openall);
-    closeall = make_button(this, "closeall", QStringLiteral("断开所有"), layout::closeall);
+    openall = make_button(this, "openall", qstring(design::caption_openall), layout::openall);
+    closeall = make_button(this, "closeall", qstring(design::caption_closeall), layout::closeall);
     // Return presses the focused button as Space does, as operators used to Windows expect.
     for (QPushButton* button : {open_comm, openall, closeall}) button->installEventFilter(this);
 }
@@ -230,11 +232,10 @@ void MainForm::set_focus_order() {
 void MainForm::refresh_port_tooltip() {
     const QString text = chuankou_num->text();
     const auto number = link::text_to_int16(text.toStdString());
-    const QString help =
-        port_refused_ || !number
-            ? WindowText::tr("The port number is a whole number from 0 to 255; \"%1\" is not one.")
-                  .arg(text)
-            : link::describe_port(*number);
+    const QString help = port_refused_ || !number
+                             ? QString::fromStdString(controller::port_field_refused_hint(
+                                   text.toStdString(), translate))
+                             : link::describe_port(*number);
     chuankou_num->setToolTip(help);
     chuankou_num->setAccessibleDescription(help);
 }
@@ -242,12 +243,8 @@ void MainForm::refresh_port_tooltip() {
 // A refused address sends nothing at all, so the channels soon turn 状态未知 and clicks go
 // nowhere: the field itself says why.
 void MainForm::explain_add_field(bool refused) {
-    const QString help =
-        refused ? WindowText::tr(
-                      "The board address is a whole number from 0 to 255; \"%1\" is not one. "
-                      "Until it is corrected nothing is sent to the board.")
-                      .arg(add->text())
-                : WindowText::tr("The board address, a whole number from 0 to 255.");
+    const QString help = QString::fromStdString(
+        controller::add_field_hint(refused, add->text().toStdString(), translate));
     add->setToolTip(help);
     add->setAccessibleDescription(help);
 }

@@ -67,6 +67,8 @@ the link com<N> in $XDG_RUNTIME_DIR/quellbox/ports/, removed again on SIGINT or 
   --silent              never answer (commands are still applied)
   --ignore-commands     answer every frame with the relays unchanged (a board that
                         hears its commands but does not switch: a stuck relay driver)
+  --echo                no board at all: every byte that comes in goes straight back out
+                        (a loopback plug, for testing a serial port with any byte value)
   --timestamps          start every output line with the CLOCK_MONOTONIC time in microseconds
   --seed S              seed of the fault generator (default 1)
   --corrupt-rate P      probability 0-1 that a reply has one byte flipped
@@ -98,6 +100,7 @@ Output, one line per event (after the time stamp and a blank, with --timestamps)
   muted                       a frame left unanswered (--silent or a quiet period)
   tx <hex bytes>              a reply, once all of it is written; with several boards
                               followed by " board <hh>", whose reply it is
+  echo <hex bytes>            with --echo: bytes that came in and are sent back
   hangup                      the pty was closed and the link removed
   reopen <slave>              a fresh pty is published
   exit                        stopped by a signal, link removed
@@ -114,6 +117,7 @@ struct Options {
     bool paced = false;
     bool silent = false;
     bool ignore_commands = false;
+    bool echo = false;
     bool timestamps = false;
     std::uint32_t seed = 1;
     quellbox::board::FaultRates rates;
@@ -219,6 +223,8 @@ Options parse_options(int argc, char** argv) {
             o.silent = true;
         } else if (arg == "--ignore-commands") {
             o.ignore_commands = true;
+        } else if (arg == "--echo") {
+            o.echo = true;
         } else if (arg == "--timestamps") {
             o.timestamps = true;
         } else if (arg == "--seed") {
@@ -429,6 +435,12 @@ class Simulator {
     void read_master() {
         std::array<std::uint8_t, 512> buf{};
         const ssize_t n = ::read(pty_.master, buf.data(), buf.size());
+        if (n > 0 && options_.echo) {
+            const Bytes bytes(buf.begin(), buf.begin() + n);
+            say("echo " + hex(bytes));
+            outgoing_.push_back(Outgoing{Clock::now(), bytes});
+            return;
+        }
         if (n > 0) {
             scanner_.feed(std::span(buf.data(), static_cast<std::size_t>(n)));
             while (auto event = scanner_.next()) on_scan(*event);

@@ -7,6 +7,7 @@
 
 #include "device_facts.h"
 #include "direct_line.h"
+#include "link/loss_words.h"
 #include "link/port_resolver.h"
 
 #ifndef Q_OS_WIN
@@ -17,11 +18,6 @@
 namespace quellbox::link {
 
 namespace {
-
-// The translation context of the loss reasons.
-class LossText {
-    Q_DECLARE_TR_FUNCTIONS(LossText)
-};
 
 std::string display_name(const ResolvedPort& port) {
     if (port.description.isEmpty()) return port.device.toStdString();
@@ -41,11 +37,11 @@ int access_errno(const QString& path) {
 
 // Sentences for the operator's notice, which names the device itself.
 QString hung_up_words() {
-    return LossText::tr("It was unplugged or switched off.");
+    return QCoreApplication::translate(loss_words::context, loss_words::hung_up);
 }
 
 QString failed_words() {
-    return LossText::tr("It reported an error.");
+    return QCoreApplication::translate(loss_words::context, loss_words::failed);
 }
 
 bool device_exists(const QString& path) {
@@ -214,7 +210,6 @@ OpenResult QtSerialPort::open() {
     device_ = result.device;
     opened_path_ = port->device;
     lost_path_.clear();
-    comm_event_ = 0;
     std::unique_ptr<DirectLine> line = take_over_line(
         serial_, {[this] { deliver_receive(); },
                   // The system's own words (strerror) stay out of the operator's notice.
@@ -295,7 +290,7 @@ std::optional<std::uint8_t> QtSerialPort::input() {
 }
 
 std::int16_t QtSerialPort::comm_event() const {
-    return comm_event_;
+    return receive_.code();
 }
 
 void QtSerialPort::set_on_comm(Handler handler) {
@@ -331,7 +326,7 @@ void QtSerialPort::on_error(QSerialPort::SerialPortError error) {
     } else if (failed) {
         lose(failed_words());
     } else {
-        lose(LossText::tr("The system stopped letting this program use it."));
+        lose(QCoreApplication::translate(loss_words::context, loss_words::refused));
     }
 }
 
@@ -389,31 +384,14 @@ void QtSerialPort::queue_receive_check() {
 }
 
 void QtSerialPort::deliver_receive() {
-    if (in_handler_) {
-        // Only a nested event loop inside the handler gets here; never nest the event.
-        check_after_handler_ = true;
-        return;
-    }
-    if (!serial_.isOpen() || threshold_ <= 0) return;
-    const std::size_t before = waiting();
-    const auto threshold = static_cast<std::size_t>(threshold_);
-    if (before < threshold) return;
-
     const std::uint64_t session = session_;
-    in_handler_ = true;
-    check_after_handler_ = false;
-    comm_event_ = comm_event_receive;
-    const Handler handler = on_comm_;  // the handler may replace itself
-    if (handler) handler();
-    comm_event_ = 0;
-    in_handler_ = false;
-
-    if (session != session_ || !serial_.isOpen() || threshold_ <= 0) return;
-    const std::size_t after = waiting();
-    // Raise the event again for what still waits, from the event loop. Only when the handler
-    // took something (or more came meanwhile): a handler that reads nothing would otherwise
-    // be called back forever without a new byte arriving.
-    if (after >= threshold && (after < before || check_after_handler_)) queue_receive_check();
+    const auto threshold =
+        serial_.isOpen() && threshold_ > 0 ? static_cast<std::size_t>(threshold_) : 0;
+    const bool again = receive_.raise(
+        threshold, [this] { return waiting(); },
+        [this, session] { return session == session_ && serial_.isOpen() && threshold_ > 0; },
+        on_comm_);
+    if (again) queue_receive_check();
 }
 
 }  // namespace quellbox::link

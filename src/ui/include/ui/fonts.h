@@ -5,14 +5,12 @@
 
 #include <QFont>
 
+#include "controller/form_design.h"
+
 namespace quellbox::ui {
 
-enum class TextSize {
-    pt15 = 20,     // 15 pt at 96 dpi: text boxes, channel captions and names
-    pt15_75 = 21,  // 15.75 pt at 96 dpi: buttons, field labels
-};
-
-inline constexpr char song_family[] = "宋体";
+using controller::design::song_family;
+using controller::design::TextSize;
 
 // "宋体" is rarely installed outside Windows; map it onto the CJK families we may find
 // instead, so the Chinese captions render as glyphs and not as boxes. Safe to call repeatedly.

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "controller/form_design.h"
 #include "controller/main_form_logic.h"
 #include "controller/window_surface.h"
 #include "link/poll_rules.h"
@@ -27,7 +28,7 @@ using controller::channel_count;
 using controller::Colour;
 using controller::WindowSurface;
 
-inline constexpr std::string_view window_caption = "QuellboxV6  https://quellbox.example.org";
+using controller::design::window_caption;
 using link::poll_interval_ms;
 
 class MainForm final : public QWidget, public WindowSurface {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "link/receive_event.h"
 #include "link/serial_port.h"
 
 namespace quellbox::link {
@@ -64,18 +65,16 @@ class QtSerialPort final : public QObject, public SerialPort {
     QString opened_path_;  // the device the last successful open reached
     QString lost_path_;    // the device that went away, until a reopen succeeds
     std::int16_t threshold_ = 0;
-    std::int16_t comm_event_ = 0;
     Handler on_comm_;
     LostHandler on_lost_;
 
     std::string device_;         // what the operator was told at open, for the loss report
     std::uint64_t session_ = 0;  // counts successful opens; stale queued work checks it
     int qt_depth_ = 0;
-    bool in_handler_ = false;           // the receive handler is running
-    bool check_after_handler_ = false;  // bytes arrived while it ran
-    bool check_queued_ = false;         // a receive check waits in the event queue
-    bool loss_pending_ = false;         // loss seen, port not yet closed
-    bool closing_ = false;              // errors raised by our own close() mean nothing
+    ReceiveEvent receive_;
+    bool check_queued_ = false;  // a receive check waits in the event queue
+    bool loss_pending_ = false;  // loss seen, port not yet closed
+    bool closing_ = false;       // errors raised by our own close() mean nothing
     QString loss_reason_;
 };
 
