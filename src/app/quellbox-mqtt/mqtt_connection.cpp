@@ -56,7 +56,7 @@ MqttConnection::MqttConnection(const BrokerConfig& broker, const std::string& cl
     if (mosq_ == nullptr) qFatal("mosquitto_new: out of memory");
     // States and acknowledgements are small and should leave at once: without this, Nagle's
     // algorithm holds a message back until the broker acknowledges the previous one, which
-    // its delayed ACK can stretch to several poll ticks.
+    // its delayed ACK can stretch to most of a poll tick.
     mosquitto_int_option(mosq_, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(mosq_, &MqttConnection::on_connect_cb);
     mosquitto_message_callback_set(mosq_, &MqttConnection::on_message_cb);
