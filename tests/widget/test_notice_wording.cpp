@@ -1,14 +1,11 @@
 // What the notices say: in the window's language by default, in English when asked for, each
 // naming what happened, to which device, and what to do, never with the system's own error
-// text. The language rule itself is a table.
+// text. The language rule itself is tested in test_language_rule.cpp.
 
 #include <QApplication>
 #include <QTranslator>
-#include <map>
 
 #include "link/failure_notice.h"
-#include "runtime/translations.h"
-#include "support/environment_table.h"
 
 #include "form_fixture.h"
 
@@ -16,29 +13,6 @@ namespace quellbox::test {
 namespace {
 
 using link::OpenError;
-
-TEST(LanguageRule, ChineseUnlessThisToolOrTheMessagesAreAskedForInEnglish) {
-    struct Case {
-        EnvironmentTable environment;
-        runtime::Language language;
-    };
-    using enum runtime::Language;
-    const std::vector<Case> cases = {
-        {{}, chinese},
-        {{{"LANG", "en_US.UTF-8"}}, chinese},  // the system default alone does not switch
-        {{{"LANGUAGE", "en_GB:en"}}, english},
-        {{{"LC_ALL", "en_US.UTF-8"}}, english},
-        {{{"LC_MESSAGES", "en_US.UTF-8"}}, english},
-        {{{"LC_MESSAGES", "C"}}, chinese},
-        {{{"LANGUAGE", "zh_CN"}, {"LC_ALL", "en_US.UTF-8"}}, chinese},  // the first one set
-        {{{"LANGUAGE", ""}, {"LC_MESSAGES", "en_US.UTF-8"}}, english},  // empty is unset
-        {{{"QUELLBOX_LANGUAGE", "zh_CN"}, {"LANGUAGE", "en"}}, chinese},
-        {{{"QUELLBOX_LANGUAGE", "en"}}, english},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(runtime::choose_language(c.environment), c.language) << c.environment.shown();
-    }
-}
 
 // The tests run with the Chinese catalogue installed, as the window does by default; this takes
 // it out for a while.
