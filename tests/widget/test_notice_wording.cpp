@@ -43,9 +43,6 @@ QString both(const link::FailureNotice& notice) {
 
 TEST(NoticeWording, SaysWhatHappenedToWhichDeviceAndWhatToDoWithoutTheSystemsWords) {
     InEnglish english;
-    auto busy =
-        failure(OpenError::busy, "/dev/ttyUSB0", "Permission error while locking the device");
-    busy.holder = link::PortHolder{"minicom", 4242};
     auto closed_to_all = failure(OpenError::no_permission, "/dev/ttyS0");
     closed_to_all.access = link::DeviceAccess{"root", "root", 0600, false, false};
     auto group_open = failure(OpenError::no_permission, "/dev/ttyUSB1");
@@ -57,9 +54,6 @@ TEST(NoticeWording, SaysWhatHappenedToWhichDeviceAndWhatToDoWithoutTheSystemsWor
     stale.lock_file = "/run/lock/LCK..ttyUSB0";
 
     const std::vector<std::pair<link::OpenResult, QString>> cases = {
-        {busy,
-         "/dev/ttyUSB0 is in use by minicom (process 4242).\n"
-         "Close that program, then open the port again."},
         {failure(OpenError::busy, "/dev/ttyUSB0"),
          "/dev/ttyUSB0 is in use by another program.\n"
          "Close that program, then open the port again."},
