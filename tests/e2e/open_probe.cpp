@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "link/qt_serial_port.h"
 
@@ -36,22 +38,15 @@ int main(int argc, char** argv) {
     const quellbox::link::OpenResult result = serial.open();
     // The tests look for these outcomes; any other is printed as its number.
     using quellbox::link::OpenError;
-    switch (result.error) {
-        case OpenError::none:
-            std::printf("opened %s", result.device.c_str());
-            break;
-        case OpenError::busy:
-            std::printf("busy %s", result.device.c_str());
-            break;
-        case OpenError::no_permission:
-            std::printf("no_permission %s", result.device.c_str());
-            break;
-        case OpenError::stale_lock:
-            std::printf("stale_lock %s", result.device.c_str());
-            break;
-        default:
-            std::printf("outcome_%d %s", static_cast<int>(result.error), result.device.c_str());
+    const std::pair<OpenError, const char*> named[] = {{OpenError::none, "opened"},
+                                                       {OpenError::busy, "busy"},
+                                                       {OpenError::no_permission, "no_permission"},
+                                                       {OpenError::stale_lock, "stale_lock"}};
+    std::string outcome = "outcome_" + std::to_string(static_cast<int>(result.error));
+    for (const auto& [error, name] : named) {
+        if (error == result.error) outcome = name;
     }
+    std::printf("%s %s", outcome.c_str(), result.device.c_str());
     if (result.holder) {
         std::printf(" holder=%s:%lld", result.holder->program.c_str(),
                     static_cast<long long>(result.holder->pid));

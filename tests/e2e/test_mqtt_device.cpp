@@ -51,21 +51,5 @@ TEST(MqttBridgeDevice, ABoardBehindADeviceLinkIsBridgedAndALinkThatAppearsLaterI
     EXPECT_TRUE(watch.wait_for(board + "channel/5/state", QStringLiteral("ON")));
 }
 
-TEST(MqttBridgeDevice, APortNumberAndADeviceTogetherAreRefused) {
-    Broker broker;
-    BridgeRun both(device_arguments(broker, QStringLiteral("/dev/ttyUSB0"))
-                   << QStringLiteral("--port") << QStringLiteral("2"));
-    EXPECT_EQ(both.wait_for_exit(), 2);
-    EXPECT_TRUE(both.log().contains(QStringLiteral("--device"))) << both.log().toStdString();
-
-    QTemporaryDir dir;
-    QFile config(dir.filePath(QStringLiteral("mqtt.conf")));
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write("[serial]\nport=2\ndevice=/dev/serial/by-id/usb-x-if00-port0\n");
-    config.close();
-    BridgeRun in_file({QStringLiteral("--config"), config.fileName()});
-    EXPECT_EQ(in_file.wait_for_exit(), 2);
-}
-
 }  // namespace
 }  // namespace quellbox::e2e

@@ -60,10 +60,6 @@ class WindowDriver {
         QTest::mouseClick(target, Qt::LeftButton, {},
                           box ? QPoint(target->width() / 2, 4) : target->rect().center());
     }
-    void retype(const char* field, const QString& text) const {
-        QTest::keyClick(control(field), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(control(field), text);
-    }
     // One tick of Timer1 delivered by hand, through the timer's own signal.
     void tick() const { Q_EMIT control<ui::PreciseTicker>("Timer1")->timeout(); }
 

@@ -1,6 +1,6 @@
-// Which language quellboxctl and quellbox-mqtt speak to people: the locale's messages
-// language, read as gettext reads it, like the system's other command-line tools; the window
-// keeps its own rule (Chinese unless English is asked for), tested with the window.
+// Which language people are spoken to in: quellboxctl and quellbox-mqtt follow the locale's
+// messages language, read as gettext reads it, like the system's other command-line tools; the
+// window keeps its own rule, Chinese unless English is asked for.
 
 #include <gtest/gtest.h>
 
@@ -44,12 +44,30 @@ TEST(CommandLineLanguage, TheLocalesMessagesLanguageAsGettextReadsIt) {
     }
 }
 
-TEST(CommandLineLanguage, TheWindowKeepsItsOwnRuleOnTheSameEnvironment) {
-    // A desktop left at the system's English default: the window stays Chinese, the
-    // command-line programs speak English.
-    const test::EnvironmentTable lookup{{{"LANG", "en_US.UTF-8"}}};
-    EXPECT_EQ(choose_language(lookup, Audience::window), Language::chinese);
-    EXPECT_EQ(choose_language(lookup, Audience::command_line), Language::english);
+// A desktop left at the system's English default (LANG alone) keeps the window Chinese while
+// the command-line programs above speak English.
+TEST(WindowLanguage, ChineseUnlessThisToolOrTheMessagesAreAskedForInEnglish) {
+    struct Case {
+        test::EnvironmentTable environment;
+        Language language;
+    };
+    using enum Language;
+    const std::vector<Case> cases = {
+        {{}, chinese},
+        {{{"LANG", "en_US.UTF-8"}}, chinese},  // the system default alone does not switch
+        {{{"LANGUAGE", "en_GB:en"}}, english},
+        {{{"LC_ALL", "en_US.UTF-8"}}, english},
+        {{{"LC_MESSAGES", "en_US.UTF-8"}}, english},
+        {{{"LC_MESSAGES", "C"}}, chinese},
+        {{{"LANGUAGE", "zh_CN"}, {"LC_ALL", "en_US.UTF-8"}}, chinese},  // the first one set
+        {{{"LANGUAGE", ""}, {"LC_MESSAGES", "en_US.UTF-8"}}, english},  // empty is unset
+        {{{"QUELLBOX_LANGUAGE", "zh_CN"}, {"LANGUAGE", "en"}}, chinese},
+        {{{"QUELLBOX_LANGUAGE", "en"}}, english},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(choose_language(c.environment, Audience::window), c.language)
+            << c.environment.shown();
+    }
 }
 
 }  // namespace

@@ -76,15 +76,6 @@ TEST(NoticeWords, ANumberThatReachesNothingIsNamedAsTyped) {
     EXPECT_EQ(words.what, "Port 42 reaches no serial device.");
 }
 
-TEST(NoticeWords, ALossGivesTheDeviceTheReasonAndWhatToDo) {
-    const NoticeWords words = loss_words("COM4", "It was unplugged or switched off.",
-                                         [](const char*, const char* s) { return std::string(s); });
-    EXPECT_EQ(words.what, "COM4 went away; the port has been closed.");
-    EXPECT_EQ(words.advice,
-              "It was unplugged or switched off. Check the cable and the board's power, then "
-              "open the port again.");
-}
-
 TEST(NoticeWords, EnglishOnlyWhenTheSettingStartsWithEn) {
     EXPECT_TRUE(english_wanted("en"));
     EXPECT_TRUE(english_wanted("en-US"));

@@ -1,21 +1,15 @@
-// Reading one frame off the port (exactly 8 reads, or nothing), then the header and checksum.
+// Reading one frame off the port: exactly 8 reads, or nothing. Header and checksum are judged
+// in test_frames.cpp.
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-#include "link/frames.h"
 #include "link/status_receiver.h"
 #include "support/fake_serial_port.h"
 
 namespace quellbox::link {
 namespace {
-
-std::optional<Frame> read_frame_of(const char* trace) {
-    test::FakeSerialPort port;
-    port.feed(test::parse_hex(trace));
-    return read_frame(port);
-}
 
 TEST(StatusReceiver, ReadsExactlyEightBytesOrNothing) {
     const std::pair<const char*, const char*> rows[] = {
@@ -37,12 +31,6 @@ TEST(StatusReceiver, ReadsExactlyEightBytesOrNothing) {
         }
         EXPECT_EQ(port.incoming.size(), waiting.size() > 8 ? waiting.size() - 8 : 0) << trace;
     }
-}
-
-TEST(StatusReceiver, OnlyTheStatusHeaderWithItsChecksumIsBelieved) {
-    EXPECT_TRUE(is_valid_status_frame(*read_frame_of("22 00 00 00 00 80 01 A3")));
-    EXPECT_FALSE(is_valid_status_frame(*read_frame_of("22 00 00 00 00 80 01 A4")));  // checksum
-    EXPECT_FALSE(is_valid_status_frame(*read_frame_of("23 00 00 00 00 80 01 A4")));  // header
 }
 
 }  // namespace

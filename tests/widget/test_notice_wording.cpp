@@ -1,14 +1,11 @@
 // What the notices say: in the window's language by default, in English when asked for, each
 // naming what happened, to which device, and what to do, never with the system's own error
-// text. The language rule itself is a table.
+// text. The language rule itself is tested in test_language_rule.cpp.
 
 #include <QApplication>
 #include <QTranslator>
-#include <map>
 
 #include "link/failure_notice.h"
-#include "runtime/translations.h"
-#include "support/environment_table.h"
 
 #include "form_fixture.h"
 
@@ -16,29 +13,6 @@ namespace quellbox::test {
 namespace {
 
 using link::OpenError;
-
-TEST(LanguageRule, ChineseUnlessThisToolOrTheMessagesAreAskedForInEnglish) {
-    struct Case {
-        EnvironmentTable environment;
-        runtime::Language language;
-    };
-    using enum runtime::Language;
-    const std::vector<Case> cases = {
-        {{}, chinese},
-        {{{"LANG", "en_US.UTF-8"}}, chinese},  // the system default alone does not switch
-        {{{"LANGUAGE", "en_GB:en"}}, english},
-        {{{"LC_ALL", "en_US.UTF-8"}}, english},
-        {{{"LC_MESSAGES", "en_US.UTF-8"}}, english},
-        {{{"LC_MESSAGES", "C"}}, chinese},
-        {{{"LANGUAGE", "zh_CN"}, {"LC_ALL", "en_US.UTF-8"}}, chinese},  // the first one set
-        {{{"LANGUAGE", ""}, {"LC_MESSAGES", "en_US.UTF-8"}}, english},  // empty is unset
-        {{{"QUELLBOX_LANGUAGE", "zh_CN"}, {"LANGUAGE", "en"}}, chinese},
-        {{{"QUELLBOX_LANGUAGE", "en"}}, english},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(runtime::choose_language(c.environment), c.language) << c.environment.shown();
-    }
-}
 
 // The tests run with the Chinese catalogue installed, as the window does by default; this takes
 // it out for a while.
@@ -69,9 +43,6 @@ QString both(const link::FailureNotice& notice) {
 
 TEST(NoticeWording, SaysWhatHappenedToWhichDeviceAndWhatToDoWithoutTheSystemsWords) {
     InEnglish english;
-    auto busy =
-        failure(OpenError::busy, "/dev/ttyUSB0", "Permission error while locking the device");
-    busy.holder = link::PortHolder{"minicom", 4242};
     auto closed_to_all = failure(OpenError::no_permission, "/dev/ttyS0");
     closed_to_all.access = link::DeviceAccess{"root", "root", 0600, false, false};
     auto group_open = failure(OpenError::no_permission, "/dev/ttyUSB1");
@@ -83,9 +54,6 @@ TEST(NoticeWording, SaysWhatHappenedToWhichDeviceAndWhatToDoWithoutTheSystemsWor
     stale.lock_file = "/run/lock/LCK..ttyUSB0";
 
     const std::vector<std::pair<link::OpenResult, QString>> cases = {
-        {busy,
-         "/dev/ttyUSB0 is in use by minicom (process 4242).\n"
-         "Close that program, then open the port again."},
         {failure(OpenError::busy, "/dev/ttyUSB0"),
          "/dev/ttyUSB0 is in use by another program.\n"
          "Close that program, then open the port again."},
