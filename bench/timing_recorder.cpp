@@ -5,10 +5,10 @@
 
 #include "alloc_count.h"
 #include "link/frames.h"
+#include "link/precise_ticker.h"
 #include "tools/time_units.h"
 #include "ui/indicator_box.h"
 #include "ui/main_form.h"
-#include "ui/precise_ticker.h"
 
 namespace quellbox::bench {
 

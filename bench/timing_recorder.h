@@ -15,8 +15,10 @@
 
 namespace quellbox::ui {
 class MainForm;
-class PreciseTicker;
 }  // namespace quellbox::ui
+namespace quellbox::link {
+class PreciseTicker;
+}  // namespace quellbox::link
 
 namespace quellbox::bench {
 
@@ -43,7 +45,7 @@ class TimingRecorder final : public tools::PortObserver, public QApplication {
   public:
     TimingRecorder(int& argc, char** argv);
     // From now on the window's ticks, paints and receive events are stamped.
-    void watch(const ui::MainForm& form, const ui::PreciseTicker& timer1) {
+    void watch(const ui::MainForm& form, const link::PreciseTicker& timer1) {
         form_ = &form;
         timer1_ = &timer1;
     }
@@ -60,7 +62,7 @@ class TimingRecorder final : public tools::PortObserver, public QApplication {
 
   private:
     const ui::MainForm* form_ = nullptr;
-    const ui::PreciseTicker* timer1_ = nullptr;
+    const link::PreciseTicker* timer1_ = nullptr;
     std::int64_t started_ = 0;
     std::uint64_t allocations_at_start_ = 0;
     std::array<controller::Colour, controller::channel_count + 1> colours_before_{};

@@ -123,7 +123,7 @@ int run_window(int& argc, char** argv, double seconds, const QString& out_path) 
         std::make_unique<tools::PassThroughPort>(std::make_unique<link::QtSerialPort>(), recorder);
     const tools::PassThroughPort& port = *stamped;
     ui::MainForm form(std::move(stamped));
-    auto* timer1 = form.findChild<ui::PreciseTicker*>(QStringLiteral("Timer1"));
+    auto* timer1 = form.findChild<link::PreciseTicker*>(QStringLiteral("Timer1"));
     if (timer1 == nullptr) die("the window has no Timer1");
     recorder.watch(form, *timer1);
     if (!open_port(form, port)) die("port 1 did not open (is the board published?)");

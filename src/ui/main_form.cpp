@@ -105,7 +105,7 @@ MainForm::MainForm(std::unique_ptr<link::SerialPort> comm, QWidget* parent)
     build_channels();
     build_buttons();
 
-    Timer1 = new PreciseTicker(std::chrono::milliseconds(poll_interval_ms), this);
+    Timer1 = new link::PreciseTicker(std::chrono::milliseconds(poll_interval_ms), this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
 
     // Every control now holds its design-time value; only from here on do changes reach the
@@ -194,7 +194,7 @@ void MainForm::build_buttons() {
 void MainForm::wire_events() {
     using Logic = controller::MainFormLogic;
 
-    connect(Timer1, &PreciseTicker::timeout, this, [this] { forward(&Logic::Timer1_Timer); });
+    connect(Timer1, &link::PreciseTicker::timeout, this, [this] { forward(&Logic::Timer1_Timer); });
     connect(open_comm, &QPushButton::clicked, this, [this] { forward(&Logic::open_comm_Click); });
     connect(openall, &QPushButton::clicked, this, [this] { forward(&Logic::openall_Click); });
     connect(closeall, &QPushButton::clicked, this, [this] { forward(&Logic::closeall_Click); });

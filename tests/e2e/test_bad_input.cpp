@@ -46,7 +46,7 @@ struct Window {
         EXPECT_EQ(window.open_comm_caption(), "打开串口");
         EXPECT_TRUE(window.control("chuankou_num")->isEnabled());
         EXPECT_TRUE(window.control("openall")->isEnabled());
-        EXPECT_TRUE(window.control<ui::PreciseTicker>("Timer1")->is_active());
+        EXPECT_TRUE(window.control<link::PreciseTicker>("Timer1")->is_active());
         EXPECT_NE(window.notice_box(), nullptr);
         EXPECT_NE(window.notice().find(says), std::string::npos) << window.notice();
     }
@@ -95,7 +95,7 @@ class StatusStream : public ::testing::TestWithParam<Stream> {
         w.window.click("open_comm");
         ASSERT_TRUE(w.port.is_open());
         // Only the ticks the test delivers.
-        w.window.control<ui::PreciseTicker>("Timer1")->stop();
+        w.window.control<link::PreciseTicker>("Timer1")->stop();
     }
     // A tick, and the status query it puts on the line.
     void poll() {

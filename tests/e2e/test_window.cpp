@@ -31,8 +31,8 @@ class WindowTest : public ::testing::Test {
     WindowTest() {
         form->show();
         // Connected after the window's own handler: records what each tick left behind.
-        QObject::connect(window.control<ui::PreciseTicker>("Timer1"), &ui::PreciseTicker::timeout,
-                         &observer, [this] {
+        QObject::connect(window.control<link::PreciseTicker>("Timer1"),
+                         &link::PreciseTicker::timeout, &observer, [this] {
                              ticks.push_back({port.receive_events, window.looks()});
                          });
     }
@@ -42,7 +42,7 @@ class WindowTest : public ::testing::Test {
         EXPECT_EQ(window.control("chuankou_num")->isEnabled(), !opened);
         EXPECT_EQ(window.control("openall")->isEnabled(), opened);
         EXPECT_EQ(window.control("closeall")->isEnabled(), opened);
-        EXPECT_EQ(window.control<ui::PreciseTicker>("Timer1")->is_active(), opened);
+        EXPECT_EQ(window.control<link::PreciseTicker>("Timer1")->is_active(), opened);
     }
     // Clicks a control, waits for its command frame on the board and for the new look.
     void perform(const char* control, const char* frame, std::uint16_t relays_after) {

@@ -13,9 +13,9 @@
 
 #include "controller/looks.h"
 #include "e2e_support.h"
+#include "link/precise_ticker.h"
 #include "support/visible_notice.h"
 #include "ui/main_form.h"
-#include "ui/precise_ticker.h"
 
 namespace quellbox::e2e {
 
@@ -61,7 +61,7 @@ class WindowDriver {
                           box ? QPoint(target->width() / 2, 4) : target->rect().center());
     }
     // One tick of Timer1 delivered by hand, through the timer's own signal.
-    void tick() const { Q_EMIT control<ui::PreciseTicker>("Timer1")->timeout(); }
+    void tick() const { Q_EMIT control<link::PreciseTicker>("Timer1")->timeout(); }
 
     Looks looks() const {
         Looks out;

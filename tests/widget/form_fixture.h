@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "controller/looks.h"
+#include "link/precise_ticker.h"
 #include "support/fake_serial_port.h"
 #include "support/visible_notice.h"
 #include "ui/indicator_box.h"
 #include "ui/main_form.h"
-#include "ui/precise_ticker.h"
 #include "ui/spin_bar.h"
 
 namespace quellbox::test {
@@ -62,8 +62,8 @@ class FormTest : public ::testing::Test {
     }
     QLabel* Label2(int n) const { return control<QLabel>(QStringLiteral("Label2_%1").arg(n)); }
     QLabel* Label4(int n) const { return control<QLabel>(QStringLiteral("Label4_%1").arg(n)); }
-    ui::PreciseTicker* Timer1() const {
-        return control<ui::PreciseTicker>(QStringLiteral("Timer1"));
+    link::PreciseTicker* Timer1() const {
+        return control<link::PreciseTicker>(QStringLiteral("Timer1"));
     }
     QMessageBox* notice_box() const { return visible_notice(form); }
     QString notice() const { return visible_notice_text(form); }
@@ -82,7 +82,7 @@ class FormTest : public ::testing::Test {
     // One tick of Timer1, delivered through the timer's own signal so the wiring is exercised,
     // but without waiting for the clock.
     void tick() {
-        ui::PreciseTicker* timer = Timer1();
+        link::PreciseTicker* timer = Timer1();
         ASSERT_TRUE(timer->is_active()) << "a stopped timer does not tick";
         Q_EMIT timer->timeout();
     }

@@ -22,7 +22,7 @@ TEST_F(PollTimer, TicksEvery50MillisecondsAndEnablingDoesNotRestartIt) {
     // interval has passed since; a restarted one cannot. No event loop runs during the sleep,
     // so nothing is lost there; only a tick delivered far too late could fail this wrongly.
     int ticks = 0;
-    QObject::connect(Timer1(), &ui::PreciseTicker::timeout, [&] { ++ticks; });
+    QObject::connect(Timer1(), &link::PreciseTicker::timeout, [&] { ++ticks; });
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     form.set_timer_enabled(true);
     QElapsedTimer since_enabled;

@@ -115,10 +115,10 @@ SoakReport Soak::run() {
     port_ = port.get();
     form_ = std::make_unique<ui::MainForm>(std::move(port));
     find_controls();
-    auto* timer = form_->findChild<ui::PreciseTicker*>(QStringLiteral("Timer1"));
+    auto* timer = form_->findChild<link::PreciseTicker*>(QStringLiteral("Timer1"));
     if (timer == nullptr) qFatal("soak: the window has no Timer1");
     // Connected after the window's own handler, so this runs once the tick is done.
-    QObject::connect(timer, &ui::PreciseTicker::timeout, &scheduler_,
+    QObject::connect(timer, &link::PreciseTicker::timeout, &scheduler_,
                      [this] { oracle_.tick_done(); });
     form_->show();
 

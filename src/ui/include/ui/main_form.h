@@ -16,10 +16,10 @@
 #include "controller/main_form_logic.h"
 #include "controller/window_surface.h"
 #include "link/poll_rules.h"
+#include "link/precise_ticker.h"
 #include "link/serial_port.h"
 #include "ui/indicator_box.h"
 #include "ui/operator_notice.h"
-#include "ui/precise_ticker.h"
 #include "ui/spin_bar.h"
 
 namespace quellbox::ui {
@@ -98,7 +98,7 @@ class MainForm final : public QWidget, public WindowSurface {
     SpinBar* VScroll1 = nullptr;
     QPushButton* openall = nullptr;
     QPushButton* closeall = nullptr;
-    PreciseTicker* Timer1 = nullptr;
+    link::PreciseTicker* Timer1 = nullptr;
     // Control arrays numbered 1 to 16 like the channels; element 0 is unused.
     std::array<IndicatorBox*, channel_count + 1> Picture1{};
     std::array<CaptionLabel*, channel_count + 1> Label2{};
