@@ -250,18 +250,25 @@ void WinSerialPort::start_read() {
     read_.pending = true;
 }
 
-void WinSerialPort::finish_read() {
-    if (!read_.pending) return;
+std::optional<DWORD> WinSerialPort::completed(Transfer& transfer) {
+    if (!transfer.pending) return std::nullopt;
     DWORD count = 0;
-    if (!GetOverlappedResult(port_, &read_.overlapped, &count, FALSE)) {
+    if (!GetOverlappedResult(port_, &transfer.overlapped, &count, FALSE)) {
         const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE) return;
-        read_.pending = false;
+        if (error == ERROR_IO_INCOMPLETE) return std::nullopt;
+        transfer.pending = false;
         lose(loss_words_of(error));
-        return;
+        return std::nullopt;
     }
-    read_.pending = false;
-    ResetEvent(read_.overlapped.hEvent);
+    transfer.pending = false;
+    ResetEvent(transfer.overlapped.hEvent);
+    return count;
+}
+
+void WinSerialPort::finish_read() {
+    const auto done = completed(read_);
+    if (!done) return;
+    const DWORD count = *done;
     if (count == 0) {
         // Without a timeout a read ends only once it has its bytes. Coming back empty, it says
         // the line is gone (a pseudo-terminal's far end that closed, under wine, does this
@@ -289,18 +296,9 @@ bool WinSerialPort::start_write() {
 }
 
 void WinSerialPort::finish_write() {
-    if (!write_.pending) return;
-    DWORD count = 0;
-    if (!GetOverlappedResult(port_, &write_.overlapped, &count, FALSE)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE) return;
-        write_.pending = false;
-        lose(loss_words_of(error));
-        return;
-    }
-    write_.pending = false;
-    ResetEvent(write_.overlapped.hEvent);
-    if (count < write_.bytes.size()) {
+    const auto count = completed(write_);
+    if (!count) return;
+    if (*count < write_.bytes.size()) {
         // No write timeout either: a write that ends short did not reach the line.
         lose(loss_words::failed);
         return;

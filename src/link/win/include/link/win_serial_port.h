@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ class WinSerialPort final : public SerialPort {
         bool pending = false;
     };
 
+    // How many bytes a pending transfer moved once it has finished; nothing while it still runs
+    // or when it failed (the line is then lost).
+    std::optional<DWORD> completed(Transfer& transfer);
     void start_read();
     void finish_read();
     bool start_write();
